@@ -1,0 +1,104 @@
+// The add-on interface of the host: the records exchanged with an add-on, the
+// signatures of its entry points and of the host functions in the host-function
+// table, and the table indices of the functions the host offers.
+#pragma once
+
+#include <cstring>
+
+#include "GSRoot.hpp"
+
+// Error codes of the add-on interface.
+constexpr GSErrCode APIERR_GENERAL = static_cast<GSErrCode>(0x81060001);
+constexpr GSErrCode APIERR_BADPARS = static_cast<GSErrCode>(0x81060002);
+constexpr GSErrCode APIERR_BADID = static_cast<GSErrCode>(0x81060004);
+constexpr GSErrCode APIERR_NOTSUPPORTED = static_cast<GSErrCode>(0x81060387);
+constexpr GSErrCode APIERR_MISSINGLOCATION = static_cast<GSErrCode>(0x81060385);
+
+// The host-function table: 502 entries of 8 bytes.
+constexpr int APIHostTableEntries = 502;
+constexpr int APIHostTableBytes = APIHostTableEntries * 8;
+static_assert(APIHostTableBytes == 4016);
+
+enum APIHostEntry : int {
+    APIEntry_RegisterMenu = 10,
+    APIEntry_RegisterSupportedService = 17,
+    APIEntry_InstallMenuHandler = 32,
+    APIEntry_KeepInMemory = 55,
+    APIEntry_RegisterModelessWindow = 58,
+    APIEntry_UnregisterModelessWindow = 59,
+    APIEntry_Interface = 77,
+};
+
+// Four-character function codes of ACAPI_Interface.
+constexpr Int32 APIIo_SetMenuItemTextID = 0x534D4954;   // 'SMIT'
+constexpr Int32 APIIo_GetMenuItemFlagsID = 0x474D4946;  // 'GMIF'
+constexpr Int32 APIIo_SetMenuItemFlagsID = 0x534D4946;  // 'SMIF'
+
+constexpr Int32 API_MenuItemChecked = 2;
+
+// Add-on kind codes returned by CheckEnvironment.
+constexpr Int32 APIAddon_DontRegister = 0;
+constexpr Int32 APIAddon_Normal = 2;
+
+constexpr Int32 APIMenuCode_UserDef = 13;
+
+// Byte layouts; every record is cleared to zero before it is filled.
+struct API_ExportRecord {  // filled by GetExportedFuncAddrs
+    unsigned char bytes[120];
+};
+struct API_EnvirParams {  // given to CheckEnvironment
+    unsigned char bytes[640];
+    static constexpr int NameOffset = 128;
+    static constexpr int DescriptionOffset = 384;
+    static constexpr int TextCapacity = 256;
+};
+struct API_MenuRegistration {  // argument of host entry 10
+    Int16 menuStrResID;        // byte 0
+    Int16 promptStrResID;      // byte 2
+    Int32 position;            // byte 4
+    Int32 flags;               // byte 8
+    unsigned char filler[20];
+};
+static_assert(sizeof(API_MenuRegistration) == 32);
+struct API_MenuParams {  // what a menu handler receives
+    Int16 menuResID;     // byte 0
+    Int16 filler1;
+    Int32 itemIndex;     // byte 4
+    unsigned char filler2[8];
+};
+static_assert(sizeof(API_MenuParams) == 16);
+struct API_MenuItemRef {  // first parameter of 'SMIT', 'GMIF' and 'SMIF'
+    Int16 menuResID;      // byte 0
+    Int16 filler1;
+    Int32 itemIndex;      // byte 4
+    unsigned char filler2[8];
+};
+static_assert(sizeof(API_MenuItemRef) == 16);
+struct API_ModelessWindowRec {  // argument of host entry 58
+    unsigned char bytes[80];
+    static constexpr int RefIdOffset = 0;      // 32-bit
+    static constexpr int CallbackOffset = 8;   // 64-bit
+    static constexpr int FlagsOffset = 16;     // 32-bit
+    static constexpr int GuidOffset = 20;      // 16 bytes
+};
+
+// Entry points of the add-on (addresses in the export record).
+using APICheckEnvironmentProc = Int32 (*)(API_EnvirParams* envir);
+using APIRegisterInterfaceProc = GSErrCode (*)();
+using APIInitializeProc = GSErrCode (*)(Int64 token);
+using APIFreeDataProc = GSErrCode (*)();
+
+// The two exported functions.
+using APIGetExportedFuncAddrsProc = void (*)(API_ExportRecord* record);
+using APISetImportedFuncAddrsProc = GSErrCode (*)(const void* const* table);
+
+// Host functions of the table.
+using APIMenuCommandProc = GSErrCode (*)(const API_MenuParams* params);
+using APIRegisterMenuProc = GSErrCode (*)(const API_MenuRegistration* registration);
+using APIRegisterSupportedServiceProc = GSErrCode (*)(void* nothing);
+using APIInstallMenuHandlerProc = GSErrCode (*)(Int64 token, Int16 menuStrResID, APIMenuCommandProc handler);
+using APIKeepInMemoryProc = GSErrCode (*)(Int64 token, bool keep);
+using APIModelessWindowCallbackProc = GSErrCode (*)(Int32 refId, Int32 message);
+using APIRegisterModelessWindowProc = GSErrCode (*)(Int64 token, const API_ModelessWindowRec* record);
+using APIUnregisterModelessWindowProc = GSErrCode (*)(Int64 token, Int32 refId);
+using APIInterfaceProc = GSErrCode (*)(Int64 token, Int32 code, void* p1, void* p2, void* p3, void* p4);

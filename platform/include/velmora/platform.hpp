@@ -1,0 +1,46 @@
+// The operating-system calls of the add-on, behind one small interface.
+// Two implementations: win32/ (the real Win32 calls) and posix/ (iconv, the C
+// library's wide-character case mapping, libcurl, POSIX threads).
+//
+// Paths handed to and returned by this layer are in the host's Windows form
+// (backslash separators); the POSIX implementation maps them with PathForm.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace velmora::platform {
+
+using Unit = char16_t;  // one UTF-16 code unit
+
+// --- Code pages --------------------------------------------------------------
+// Same contract as MultiByteToWideChar / WideCharToMultiByte with flags 0 (and no
+// default character): `count` < 0 means up to and including the terminator; a
+// null or zero-capacity target asks for the size; the result is the number of
+// units or bytes written or needed, 0 on failure (unsupported code page, target
+// too small, empty input). Code page 0 is the system's ANSI code page.
+int MultiByteToWide(unsigned codePage, const char* source, int count, Unit* target, int capacity);
+int WideToMultiByte(unsigned codePage, const Unit* source, int count, char* target, int capacity);
+
+// The code page behind code page 0. On Windows the active code page (GetACP); on
+// POSIX systems the host's setting: the environment variable VELMORA_ANSI_CODEPAGE
+// when set to a supported code page, else 1252.
+unsigned AnsiCodePage();
+
+// --- Case mapping of one UTF-16 unit (CharLowerW / CharUpperW) ---------------
+Unit ToLowerUnit(Unit unit);
+Unit ToUpperUnit(Unit unit);
+
+// --- Module ------------------------------------------------------------------
+// The file path of the library that contains `addressInModule` (GetModuleFileNameW),
+// in Windows form, cut to `capacity` − 1 units and terminated; returns the length.
+std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_t capacity);
+// Registers a window message by name (RegisterWindowMessageW); 0 where there is none.
+unsigned RegisterWindowMessage(const Unit* name);
+
+// --- Threads -----------------------------------------------------------------
+using ThreadProc = unsigned (*)(void* argument);
+// Starts a detached thread; false when the system refuses.
+bool StartDetachedThread(ThreadProc proc, void* argument);
+
+}  // namespace velmora::platform

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the add-on and the stand-in host natively and starts the host with the
+# add-on loaded. Arguments go to velmora-host (see README); without a terminal the
+# host runs the demonstration script.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+bash "$root/scripts/setup.sh"
+configure_and_build "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=OFF
+host="$root/build/native/bin/velmora-host"
+if [ $# -eq 0 ] && [ ! -t 0 ]; then
+  exec "$host" --script "$root/scripts/demo.vhs"
+fi
+exec "$host" "$@"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine (as root).
+# Idempotent: packages already present are not installed again.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ python3 pkg-config   # native build; python3 runs the resource compiler
+  googletest libgtest-dev                    # unit tests (the sources also build the Windows tests)
+  libbenchmark-dev                           # speed measurements in bench/
+  libcurl4-openssl-dev                       # URL download of the Linux platform layer
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
+  wine wine64                                # runs the Windows tests
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages: ${missing[*]} (run as root to install them)" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,43 @@
+// Helpers shared by the tests: temporary per-user folders, the build's folders
+// and conversions for readable assertions.
+#pragma once
+
+#include <string>
+
+#include "GSRoot.hpp"
+
+namespace velmora::test {
+
+// A fresh folder under the system's temporary folder, removed with its contents
+// when the object goes away.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Native() const { return native; }  // the system's own form
+    std::string Windows() const;                           // the host's form (backslashes)
+    std::string File(const std::string& name) const;       // native path of a file inside
+    std::string WindowsFile(const std::string& name) const;
+
+private:
+    std::string native;
+};
+
+// Whole-file helpers on native paths.
+std::string ReadFileBytes(const std::string& nativePath);
+void WriteFileBytes(const std::string& nativePath, const std::string& bytes);
+bool FileExists(const std::string& nativePath);
+
+// The folder of the running test program, where the build puts every binary.
+std::string BinDir();
+// The built add-on file beside the test program.
+std::string AddonFile();
+
+// UTF-8 of a host string, for assertions and messages.
+std::string Utf8(const GS::UniString& text);
+std::u16string U16(const GS::UniString& text);
+
+}  // namespace velmora::test
