@@ -1,0 +1,20 @@
+// Localised texts: every text the add-on shows is an entry of a string list of its
+// own resources, one list per language (list = family base + language index).
+#pragma once
+
+#include "GSRoot.hpp"
+#include "core/TS_String.hpp"
+
+// Families of string lists.
+constexpr Int16 MenuListBase = 32500;      // the menu: title and five items
+constexpr Int16 MenuTextListBase = 32510;  // the item texts without control codes
+constexpr Int16 LibraryListBase = 32530;   // library information (five languages)
+constexpr Int16 MessageListBase = 32710;   // messages shared by the family
+
+// Assigns entry `entry` (from 1) of list `listId` to `target`; when that list or
+// entry is missing, the same entry of the English list of the family (unless the
+// current language is English); else "_ERR_NO_". Returns `target`.
+TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry);
+
+// Entry `entry` of the family `base` in the current language.
+TS_String LocalisedText(Int16 base, Int32 entry);

@@ -1,0 +1,271 @@
+// The configuration files, with real files in a temporary per-user folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "kit/Host.hpp"
+#include "prefs/ConfigFile.hpp"
+#include "prefs/Settings.hpp"
+#include "test_support.hpp"
+
+using velmora::test::FileExists;
+using velmora::test::ReadFileBytes;
+using velmora::test::TempFolder;
+using velmora::test::WriteFileBytes;
+
+namespace {
+
+std::string Swapped(std::string bytes)
+{
+    for (char& c : bytes) {
+        auto b = static_cast<unsigned char>(c);
+        c = static_cast<char>(static_cast<unsigned char>((b << 4) | (b >> 4)));
+    }
+    return bytes;
+}
+
+std::string Utf8Of(const TS_String& text)
+{
+    return velmora::test::Utf8(text.ToUniString());
+}
+
+class ConfigFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kit::SetSpecialFolder(14, folder.Native());
+        Reset();
+    }
+    void TearDown() override
+    {
+        Reset();
+        kit::SetSpecialFolder(14, "");
+    }
+    static void Reset()
+    {
+        ClearSettings(OwnSettings);
+        ClearSettings(SharedSettings);
+        OwnLoaded = false;
+        SharedLoaded = false;
+    }
+    std::string OwnFile() const { return folder.File("VelmoraLibrary_190.cfg"); }
+    std::string SharedFile() const { return folder.File("VelmoraPlugins.cfg"); }
+    // Writes a file whose plain content is `plain`.
+    void WriteOwn(const std::string& plain) const { WriteFileBytes(OwnFile(), Swapped(plain)); }
+    std::string ReadOwn() const { return Swapped(ReadFileBytes(OwnFile())); }
+
+    TempFolder folder;
+};
+
+TEST_F(ConfigFileTest, PathsNameBothFilesInTheUserFolder)
+{
+    TS_String path;
+    ASSERT_EQ(ConfigPath(OwnConfig, path), NoError);
+    EXPECT_EQ(Utf8Of(path), folder.WindowsFile("VelmoraLibrary_190.cfg"));
+    ASSERT_EQ(ConfigPath(SharedConfig, path), NoError);
+    EXPECT_EQ(Utf8Of(path), folder.WindowsFile("VelmoraPlugins.cfg"));
+}
+
+TEST_F(ConfigFileTest, WorkedExampleIsStoredAsItsSixteenSwappedBytes)
+{
+    PutSetting(OwnConfig, "AutoUpdate", "1", true);
+    ASSERT_TRUE(SaveConfig(OwnConfig));
+    const unsigned char expected[] = {0x42, 0x14, 0x57, 0x47, 0xF6, 0x55, 0x07, 0x46,
+                                      0x16, 0x47, 0x56, 0xA3, 0x02, 0x13, 0xD0, 0xA0};
+    EXPECT_EQ(ReadFileBytes(OwnFile()), std::string(reinterpret_cast<const char*>(expected), sizeof expected));
+
+    Reset();
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), 1);
+    EXPECT_EQ(Utf8Of(OwnSettings[0].key), "AutoUpdate");
+    EXPECT_EQ(Utf8Of(OwnSettings[0].value), "1");
+}
+
+TEST_F(ConfigFileTest, MissingFileLoadsEmptyAndTheFirstSaveCreatesIt)
+{
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    EXPECT_TRUE(OwnLoaded);
+    EXPECT_EQ(OwnSettings.GetCount(), 0);
+    EXPECT_FALSE(FileExists(OwnFile()));
+    ASSERT_TRUE(SaveConfig(OwnConfig));
+    EXPECT_TRUE(FileExists(OwnFile()));
+    EXPECT_EQ(ReadFileBytes(OwnFile()), "");
+    Reset();
+    EXPECT_TRUE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(OwnSettings.GetCount(), 0);
+}
+
+TEST_F(ConfigFileTest, ValuesWithLineBreaksSurviveASaveAndALoad)
+{
+    const char* values[] = {"a\r\nb", "a\n\nb", "a\r\n", "a\rb", "", "\n", "caf\xC3\xA9"};
+    int n = 0;
+    for (const char* v : values) {
+        TS_String key("K");
+        key += TS_String::FromNumber(n, 0);
+        PutSetting(OwnConfig, key, TS_String(v, TextEncoding::Utf8), true);
+        ++n;
+    }
+    ASSERT_TRUE(SaveConfig(OwnConfig));
+    std::string plain = ReadOwn();
+    EXPECT_NE(plain.find("$K0: a\r\n#b\r\n"), std::string::npos);
+    EXPECT_NE(plain.find("$K1: a\n#\n#b\r\n"), std::string::npos);
+    EXPECT_NE(plain.find("$K4: \r\n$K5"), std::string::npos);
+    EXPECT_NE(plain.find("$K6: caf\xE9\r\n"), std::string::npos);  // stored in the ANSI code page
+
+    Reset();
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), n);
+    for (int i = 0; i < n; ++i)
+        EXPECT_EQ(Utf8Of(OwnSettings[i].value), values[i]) << "value " << i;
+}
+
+TEST_F(ConfigFileTest, ReaderFollowsTheRecordRules)
+{
+    struct Case {
+        const char* plain;
+        bool loads;
+        int records;
+    } cases[] = {
+        {"$K:1\r\n", true, 1},                      // no space: the byte after ':' is skipped
+        {"$A: 1\r\n$B: 2", true, 1},                // a last record without line break is dropped
+        {"$A: 1\r\n\r\n$B: 2\r\n", false, 0},       // a blank line between records
+        {"$A: 1\r\n\r\n", false, 0},                // a blank line at the end
+        {"$A: 1\r\n$B: 2\r\n\r\n", false, 1},       // the records before the fault stay
+        {"A: 1\r\n", false, 0},                     // no record mark
+        {"$: 1\r\n", false, 0},                     // empty key
+        {"$A 1\r\n", false, 0},                     // no colon
+        {"$A: 1\r\nX\r\n", false, 0},               // a line break followed by anything else
+        {"$A: 1\n$B: 2\r$C: 3\r\n", true, 3},       // any line break ends a record
+        {"$A: x\r\n#y\r\n$B: 2\r\n", true, 2},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        WriteOwn(c.plain);
+        EXPECT_EQ(LoadConfig(OwnConfig, true), c.loads) << c.plain;
+        EXPECT_EQ(OwnLoaded, c.loads) << c.plain;
+        EXPECT_EQ(OwnSettings.GetCount(), c.records) << c.plain;
+    }
+    Reset();
+    WriteOwn("$K:1\r\n");
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(Utf8Of(OwnSettings[0].value), "");
+}
+
+TEST_F(ConfigFileTest, KeyWithColonDoesNotSurvive)
+{
+    PutSetting(OwnConfig, "a:b", "v", true);
+    ASSERT_TRUE(SaveConfig(OwnConfig));
+    Reset();
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), 1);
+    EXPECT_EQ(Utf8Of(OwnSettings[0].key), "a");
+    EXPECT_EQ(Utf8Of(OwnSettings[0].value), ": v");  // 'b' was taken for the separator's space
+}
+
+TEST_F(ConfigFileTest, SameKeyTwiceLookupsSeeTheFirstAndSavingWritesBoth)
+{
+    WriteOwn("$K: first\r\n$K: second\r\n");
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "K", true)), "first");
+    ASSERT_TRUE(StoreSetting(OwnConfig, "K", "changed", true));
+    EXPECT_EQ(ReadOwn(), "$K: changed\r\n$K: second\r\n");
+}
+
+TEST_F(ConfigFileTest, DamagedFileReadsAsMissingUntilAStoreRewritesIt)
+{
+    WriteOwn("$A: 1\r\n$B: 2\r\n$C: 3\r\nbroken\r\n$E: 5\r\n");
+    EXPECT_FALSE(FindSetting(OwnConfig, "A", nullptr, true));
+    EXPECT_FALSE(OwnLoaded);
+    EXPECT_EQ(GetSettingInt(OwnConfig, "B", true), 0);
+
+    EXPECT_TRUE(StoreSetting(OwnConfig, "D", "4", true));
+    // The records read before the fault stay; the damaged rest is gone.
+    EXPECT_EQ(ReadOwn(), "$A: 1\r\n$B: 2\r\n$D: 4\r\n");
+    Reset();
+    EXPECT_TRUE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "B", true)), "2");
+}
+
+TEST_F(ConfigFileTest, DamagedFirstByteFailsTheLoad)
+{
+    WriteFileBytes(OwnFile(), "$AutoUpdate: 1\r\n");  // not transformed
+    EXPECT_FALSE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(OwnSettings.GetCount(), 0);
+}
+
+TEST_F(ConfigFileTest, ForcedLoadRereadsALoadedFile)
+{
+    WriteOwn("$A: 1\r\n");
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    WriteOwn("$A: 2\r\n");
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "1");  // skipped: already loaded
+    ASSERT_TRUE(LoadConfig(OwnConfig, false));
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "2");
+}
+
+TEST_F(ConfigFileTest, NoUserFolderFailsLoadAndSave)
+{
+    kit::SetSpecialFolder(14, "");
+    TS_String path("unchanged");
+    EXPECT_NE(ConfigPath(OwnConfig, path), NoError);
+    EXPECT_EQ(Utf8Of(path), "unchanged");
+    EXPECT_FALSE(LoadConfig(OwnConfig, true));
+    EXPECT_FALSE(FindSetting(OwnConfig, "AutoUpdate", nullptr, true));
+    EXPECT_FALSE(StoreSetting(OwnConfig, "AutoUpdate", "1", true));
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "AutoUpdate", false)), "1");  // the change lives in memory
+}
+
+TEST_F(ConfigFileTest, FailedWriteLeavesTheOldFileWhole)
+{
+    WriteOwn("$A: 1\r\n$B: 2\r\n");
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    // The replacement cannot be written: its temporary name is taken by a folder.
+    std::filesystem::create_directory(folder.File("VelmoraLibrary_190.cfg.new"));
+    EXPECT_FALSE(StoreSetting(OwnConfig, "A", "changed", true));
+    EXPECT_EQ(ReadOwn(), "$A: 1\r\n$B: 2\r\n");
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "changed");
+}
+
+TEST_F(ConfigFileTest, MissingFolderFailsTheSave)
+{
+    kit::SetSpecialFolder(14, folder.File("no-such-folder"));
+    PutSetting(OwnConfig, "A", "1", true);
+    EXPECT_FALSE(SaveConfig(OwnConfig));
+    EXPECT_FALSE(FileExists(folder.File("no-such-folder")));
+}
+
+TEST_F(ConfigFileTest, ListBeyondTheLimitIsNotSaved)
+{
+    WriteOwn("$A: 1\r\n");
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    // "$B: " + value + CR LF: exactly the limit with the first record, then one byte more.
+    std::string value(MaxConfigBytes - 7 - 6, 'x');
+    PutSetting(OwnConfig, "B", value.c_str(), true);
+    ASSERT_TRUE(SaveConfig(OwnConfig));
+    EXPECT_EQ(ReadFileBytes(OwnFile()).size(), MaxConfigBytes);
+    Reset();
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(GetSetting(OwnConfig, "B", true).GetLength(), value.size());
+
+    PutSetting(OwnConfig, "B", (value + "y").c_str(), true);
+    EXPECT_FALSE(SaveConfig(OwnConfig));
+    EXPECT_EQ(ReadFileBytes(OwnFile()).size(), MaxConfigBytes);
+}
+
+TEST_F(ConfigFileTest, FileBeyondTheLimitReadsAsDamaged)
+{
+    WriteOwn("$A: " + std::string(MaxConfigBytes, 'x') + "\r\n");
+    EXPECT_FALSE(LoadConfig(OwnConfig, true));
+    EXPECT_EQ(OwnSettings.GetCount(), 0);
+}
+
+TEST_F(ConfigFileTest, SharedAndOwnFilesAreSeparate)
+{
+    StoreSetting(SharedConfig, "Language_str", "ger", true);
+    StoreSetting(OwnConfig, "AutoUpdate", "0", true);
+    EXPECT_EQ(Swapped(ReadFileBytes(SharedFile())), "$Language_str: ger\r\n");
+    EXPECT_EQ(ReadOwn(), "$AutoUpdate: 0\r\n");
+}
+
+}  // namespace

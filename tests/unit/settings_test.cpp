@@ -1,0 +1,139 @@
+// The settings store and the language stored in it, with real files in a
+// temporary per-user folder.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "kit/Host.hpp"
+#include "language/Language.hpp"
+#include "prefs/ConfigFile.hpp"
+#include "prefs/Settings.hpp"
+#include "test_support.hpp"
+
+using velmora::test::ReadFileBytes;
+using velmora::test::TempFolder;
+
+namespace {
+
+std::string Utf8Of(const TS_String& text)
+{
+    return velmora::test::Utf8(text.ToUniString());
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kit::SetSpecialFolder(14, folder.Native());
+        Reset();
+    }
+    void TearDown() override
+    {
+        Reset();
+        kit::SetSpecialFolder(14, "");
+        CurrentLanguage = 1;
+    }
+    static void Reset()
+    {
+        ClearSettings(OwnSettings);
+        ClearSettings(SharedSettings);
+        OwnLoaded = false;
+        SharedLoaded = false;
+    }
+    TempFolder folder;
+};
+
+TEST_F(SettingsTest, WholeNumbersReadAsTheirFirstNumber)
+{
+    PutSetting(OwnConfig, "neg", "-5", true);
+    PutSetting(OwnConfig, "tail", "12abc", true);
+    PutSetting(OwnConfig, "none", "abc", true);
+    PutSetting(OwnConfig, "empty", "", true);
+    OwnLoaded = true;
+    EXPECT_EQ(GetSettingInt(OwnConfig, "neg", true), -5);
+    EXPECT_EQ(GetSettingInt(OwnConfig, "tail", true), 12);
+    EXPECT_EQ(GetSettingInt(OwnConfig, "none", true), 2147483647);
+    EXPECT_EQ(GetSettingInt(OwnConfig, "empty", true), 0);
+    EXPECT_EQ(GetSettingInt(OwnConfig, "missing", true), 0);
+}
+
+TEST_F(SettingsTest, KeysDifferByCaseAndPutWithoutCreateAddsNothing)
+{
+    EXPECT_TRUE(PutSetting(OwnConfig, "AutoUpdate", "1", true));
+    EXPECT_TRUE(PutSetting(OwnConfig, "autoupdate", "0", false));
+    EXPECT_EQ(OwnSettings.GetCount(), 1);
+    EXPECT_FALSE(FindSetting(OwnConfig, "autoupdate", nullptr, false));
+    TS_String value("untouched");
+    EXPECT_FALSE(FindSetting(OwnConfig, "Missing", &value, false));
+    EXPECT_EQ(Utf8Of(value), "untouched");
+    EXPECT_TRUE(FindSetting(OwnConfig, "AutoUpdate", &value, false));
+    EXPECT_EQ(Utf8Of(value), "1");
+}
+
+TEST_F(SettingsTest, StoredTimeUsesTheLastUpdateCheckKey)
+{
+    EXPECT_EQ(Utf8Of(LastUpdateCheckKey()), "LastUpdateCheck_190");
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    PutSettingInt(OwnConfig, LastUpdateCheckKey(), static_cast<Int32>(static_cast<UInt32>(4294967295u)), true);
+    ASSERT_TRUE(SaveConfig(OwnConfig));
+    Reset();
+    EXPECT_EQ(GetSettingInt(OwnConfig, LastUpdateCheckKey(), true), -1);
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, LastUpdateCheckKey(), true)), "-1");
+}
+
+TEST_F(SettingsTest, LanguageCodesCompareWithoutCase)
+{
+    struct Case {
+        const char* key;
+        const char* value;
+        Int16 language;
+    } cases[] = {
+        {"Language_str", "INT", 1}, {"Language_str", "jap", 5}, {"Language_str", "ger", 3},
+        {"Language_str", "xyz", 1}, {"Language", "3", 3},       {"Language", "6", 1},
+        {"Language", "2,5", 2},     {"Language", "x", 1},       {"Language", "0", 0},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        std::remove(folder.File("VelmoraLibrary_190.cfg").c_str());
+        ASSERT_TRUE(StoreSetting(OwnConfig, c.key, c.value, true));
+        Reset();
+        CurrentLanguage = 4;
+        EXPECT_TRUE(LoadLanguage(true)) << c.key << "=" << c.value;
+        EXPECT_EQ(CurrentLanguage, c.language) << c.key << "=" << c.value;
+    }
+}
+
+TEST_F(SettingsTest, CodeKeyWinsOverTheNumericKey)
+{
+    StoreSetting(OwnConfig, "Language", "3", true);
+    StoreSetting(OwnConfig, "Language_str", "fra", true);
+    LoadLanguage(true);
+    EXPECT_EQ(CurrentLanguage, 2);
+}
+
+TEST_F(SettingsTest, NoLanguageKeyMeansEnglish)
+{
+    CurrentLanguage = 0;
+    EXPECT_FALSE(LoadLanguage(true));
+    EXPECT_EQ(CurrentLanguage, 1);
+    // The language lives in the own file, not in the shared one.
+    StoreSetting(SharedConfig, "Language_str", "ita", true);
+    EXPECT_FALSE(LoadLanguage(true));
+    EXPECT_EQ(CurrentLanguage, 1);
+}
+
+TEST_F(SettingsTest, SaveLanguageStoresTheCodeInTheOwnFile)
+{
+    CurrentLanguage = 0;
+    SaveLanguage();
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "Language_str", true)), "ita");
+    CurrentLanguage = 9;
+    SaveLanguage();
+    EXPECT_EQ(CurrentLanguage, 1);
+    Reset();
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "Language_str", true)), "int");
+    EXPECT_FALSE(velmora::test::FileExists(folder.File("VelmoraPlugins.cfg")));
+}
+
+}  // namespace
