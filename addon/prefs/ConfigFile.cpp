@@ -274,7 +274,7 @@ int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
             err = closeErr;
     }
     if (err == NoError)
-        err = IO::fileSystem.ReplaceFile(temp, target);
+        err = IO::fileSystem.MoveReplacing(temp, target);
     if (err != NoError) {
         IO::Location folder = temp;
         IO::Name name;

@@ -13,9 +13,9 @@ using DGDialCallBack = short (*)(short message, short dialId, short item, DGUser
 
 // Messages.
 constexpr short DG_MSG_INIT = 1;
-constexpr short DG_MSG_CLOSE = 3;   // item: the item that closes the dialog
-constexpr short DG_MSG_CLICK = 4;   // item: the clicked item
-constexpr short DG_MSG_CHANGE = 6;  // item: the changed item (list selection, edit text)
+constexpr short DG_MSG_CLOSE = 3;  // item: the item that closes the dialog
+constexpr short DG_MSG_CLICK = 4;  // item: the clicked item
+constexpr short DG_MSG_CHANGE = 6; // item: the changed item (list selection, edit text)
 
 // Special item and list-row numbers.
 constexpr short DG_NO_ITEM = -1;
@@ -29,7 +29,7 @@ constexpr short DG_ERROR = -1;
 // Size types of DGSetDialogSize.
 constexpr short DG_CLIENT = 0;
 constexpr short DG_FRAME = 1;
-constexpr short DG_TOPLEFT = 0;  // fix point
+constexpr short DG_TOPLEFT = 0; // fix point
 
 // Grow types.
 constexpr short DG_DLG_NOGROW = 0;
@@ -40,7 +40,7 @@ namespace DG {
 class KIT_API Icon {
 public:
     Icon() = default;
-    Icon(GSResModule module, GSResID id) : module(module), id(id) {}
+    Icon(GSResModule resModule, GSResID resId) : module(resModule), id(resId) {}
     GSResModule GetModule() const { return module; }
     GSResID GetId() const { return id; }
 
@@ -65,6 +65,8 @@ public:
     enum Type { OpenFile = 0, OpenMultiFile = 1, OpenFolder = 2, OpenFileOrFolder = 3, Save = 4 };
     explicit FileDialog(Type type);
     ~FileDialog() override;
+    FileDialog(const FileDialog&) = delete;
+    FileDialog& operator=(const FileDialog&) = delete;
     bool AddFilter(UInt32 fileTypeId, Int32 extensionOption = 0);
     void SetFolder(const IO::Location& folder);
     void SelectFile(const IO::Location& file);
@@ -78,14 +80,18 @@ private:
     Impl* impl;
 };
 
-}  // namespace DG
+} // namespace DG
 
 extern "C" {
-// Modal dialogs: runs until the callback closes the dialog; returns the closing item.
+// Modal dialogs: runs until the callback closes the dialog; returns the closing item
+// (0 when the dialog resource cannot be read).
 KIT_API short DGModalDialog(GSResModule dialResModule, short resId, GSResModule iconResModule,
                             DGDialCallBack callback, DGUserData userData);
 
 // Modeless dialogs: created hidden; DGShowModelessDialog makes them visible.
+// DGModelessInit returns the dialog's identifier (0 when the resource cannot be read);
+// DGModelessClose sends DG_MSG_CLOSE with item 0. A click whose callback result is
+// not 0 closes a modeless dialog too, with that item.
 KIT_API short DGModelessInit(GSResModule dialResModule, short resId, GSResModule iconResModule,
                              DGDialCallBack callback, DGUserData userData, short growType);
 KIT_API void DGModelessClose(short dialId);
@@ -107,14 +113,15 @@ KIT_API void DGRedrawItem(short dialId, short item);
 KIT_API void DGDisableDraw(short dialId, short item);
 KIT_API void DGEnableDraw(short dialId, short item);
 
-// List boxes. Rows are numbered from 1.
+// Show, hide, enable and disable take DG_ALL_ITEMS for every item of the dialog.
+// List boxes. Rows are numbered from 1; one row at most is selected.
 KIT_API bool DGListSetTabFieldCount(short dialId, short item, short count);
 KIT_API bool DGListSetTabFieldData(short dialId, short item, short tabIndex, short begPos, short endPos);
 KIT_API void DGListSetItemHeight(short dialId, short item, short height);
-KIT_API bool DGListInsertItem(short dialId, short item, short listItem);  // DG_LIST_BOTTOM appends
-KIT_API void DGListDeleteItem(short dialId, short item, short listItem);  // DG_ALL_ITEMS deletes all
-KIT_API void DGListSelectItem(short dialId, short item, short listItem);  // 0 deselects all
-KIT_API short DGListGetSelected(short dialId, short item, short startItem);  // 0 when none
+KIT_API bool DGListInsertItem(short dialId, short item, short listItem);    // DG_LIST_BOTTOM appends
+KIT_API void DGListDeleteItem(short dialId, short item, short listItem);    // DG_ALL_ITEMS deletes all
+KIT_API void DGListSelectItem(short dialId, short item, short listItem);    // 0 deselects all
+KIT_API short DGListGetSelected(short dialId, short item, short startItem); // 0 when none
 KIT_API short DGListGetItemCount(short dialId, short item);
 KIT_API void DGListSetTabItemText(short dialId, short item, short listItem, short tabIndex,
                                   const GS::UniString& text);

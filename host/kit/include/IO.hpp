@@ -22,7 +22,7 @@ constexpr GSErrCode NoSuchSpecialLocation = static_cast<GSErrCode>(0x81010106);
 class KIT_API Name {
 public:
     Name() = default;
-    explicit Name(const GS::UniString& text) : text(text) {}
+    explicit Name(const GS::UniString& name) : text(name) {}
     const GS::UniString& ToString() const { return text; }
 
 private:
@@ -44,13 +44,17 @@ public:
     bool operator==(const Location& other) const { return path == other.path; }
 
 private:
-    GS::UniString path;  // Windows form, without a trailing backslash except for a drive root
+    GS::UniString path; // Windows form, without a trailing backslash except for a drive root
 };
 
 class KIT_API File {
 public:
     enum OnNotFound { Fail = 0, Create = 1, Ignore = 2 };
+    // Every mode but ReadMode creates a missing file. WriteMode and ReadWriteMode start
+    // at position 0 and keep the content beyond what is written; WriteEmptyMode empties
+    // the file first; AppendMode starts at the end.
     enum OpenMode { ReadMode = 0, WriteMode = 1, ReadWriteMode = 2, WriteEmptyMode = 3, AppendMode = 4 };
+    // ReadOnlyOnAccessDenied opens for reading when writing is refused; the other two fail.
     enum AccessDeniedTreatment { FailOnAccessDenied = 0, ReadOnlyOnAccessDenied = 1, Default = 2 };
 
     // With Fail a missing file leaves the object in an error state; with Create the
@@ -67,6 +71,8 @@ public:
     GSErrCode GetDataLength(UInt64* length) const;
     GSErrCode SetDataLength(UInt64 length);
     GSErrCode SetPosition(Int64 position);
+    // Reads up to `count` bytes. Without `read` fewer bytes than asked (the end of the
+    // file) is FileIOError; with it, the count read is reported and the result is NoError.
     GSErrCode ReadBin(char* buffer, Int32 count, Int32* read = nullptr);
     GSErrCode WriteBin(const char* buffer, Int32 count, Int32* written = nullptr);
     GSErrCode Flush();
@@ -74,14 +80,14 @@ public:
 private:
     Location location;
     GSErrCode status;
-    void* handle;  // the system's open file, or null
+    void* handle; // the system's open file, or null
 };
 
 class KIT_API Folder {
 public:
     explicit Folder(const Location& location);
     GSErrCode GetStatus() const { return status; }
-    GSErrCode Delete(const Name& name);  // deletes the named file in this folder
+    GSErrCode Delete(const Name& name); // deletes the named file in this folder
 
 private:
     Location location;
@@ -90,11 +96,15 @@ private:
 
 class KIT_API FileSystem {
 public:
-    // Special location 14 is the user's per-user folder of the host.
+    // Special location 14 is the user's per-user folder of the host. A location the
+    // host has no folder for gives NoSuchSpecialLocation.
     static constexpr Int32 UserPreferences = 14;
     GSErrCode GetSpecialLocation(Int32 id, Location* out) const;
+    // Moves the file `from` to `to`, replacing a file already there in one step: a
+    // reader sees either the old file or the new one, never a mixture.
+    GSErrCode MoveReplacing(const Location& from, const Location& to) const;
 };
 
 KIT_API extern FileSystem fileSystem;
 
-}  // namespace IO
+} // namespace IO

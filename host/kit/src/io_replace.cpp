@@ -1,4 +1,4 @@
-// IO::FileSystem::ReplaceFile: the atomic replacement of one file by another.
+// IO::FileSystem::MoveReplacing: the atomic replacement of one file by another.
 #include <cerrno>
 
 #include "IO.hpp"
@@ -12,7 +12,7 @@
 
 namespace IO {
 
-GSErrCode FileSystem::ReplaceFile(const Location& from, const Location& to) const
+GSErrCode FileSystem::MoveReplacing(const Location& from, const Location& to) const
 {
     GS::UniString fromPath;
     GS::UniString toPath;
