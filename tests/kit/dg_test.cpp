@@ -425,6 +425,32 @@ TEST_F(DialogTest, ModalDialogsNest)
     EXPECT_EQ(innerResult, CancelItem);
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_NE(runs[0], runs[1]);
+    // A dialog is known by its resource id while no other open dialog has it.
+    EXPECT_EQ(runs[1], 32501);
+}
+
+TEST_F(DialogTest, TwoDialogsOfOneResourceGetDifferentIdentifiers)
+{
+    Recorder inner;
+    Recorder outer;
+    outer.react = [&](const Message& m) -> short {
+        if (m.message == DG_MSG_CLICK && m.item == EditItem) {
+            RunModal(inner, TestTemplate(32734));
+            return 0;
+        }
+        return DefaultReaction(m);
+    };
+    std::vector<Int16> runs;
+    driver.runModal = [&](Int16 dialId) {
+        runs.push_back(dialId);
+        if (runs.size() == 1)
+            kit::Click(dialId, EditItem);
+        kit::Click(dialId, OkItem);
+    };
+    EXPECT_EQ(RunModal(outer, TestTemplate(32734)), OkItem);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0], 32734);
+    EXPECT_NE(runs[1], 32734);
 }
 
 // --- List boxes ----------------------------------------------------------------------

@@ -142,6 +142,14 @@ DialogPtr Create(const DialogTemplate& dialogTemplate, GSResModule resModule, GS
 
     Manager& m = TheManager();
     std::lock_guard<std::mutex> guard(m.lock);
+    // As in the host, a dialog is known by its resource id while that id is free;
+    // a second dialog of the same resource gets a number of its own.
+    if (dialogTemplate.id > 0 && m.dialogs.count(dialogTemplate.id) == 0) {
+        dialog->id = dialogTemplate.id;
+        dialog->state.dialId = dialogTemplate.id;
+        m.dialogs.emplace(dialogTemplate.id, dialog);
+        return dialog;
+    }
     for (int attempt = 0; attempt < MaxDialogId; ++attempt) {
         m.lastId = static_cast<Int16>(m.lastId >= MaxDialogId ? 1 : m.lastId + 1);
         if (m.dialogs.count(m.lastId) == 0) {
