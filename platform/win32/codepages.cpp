@@ -1,0 +1,46 @@
+// Code-page conversion and case mapping on Windows: the system's own calls.
+#include <windows.h>
+
+#include "velmora/platform.hpp"
+
+static_assert(sizeof(wchar_t) == sizeof(velmora::platform::Unit));
+
+namespace velmora::platform {
+
+int MultiByteToWide(unsigned codePage, const char* source, int count, Unit* target, int capacity)
+{
+    if (target == nullptr)
+        capacity = 0;
+    return ::MultiByteToWideChar(codePage, 0, source, count, reinterpret_cast<wchar_t*>(target), capacity);
+}
+
+int WideToMultiByte(unsigned codePage, const Unit* source, int count, char* target, int capacity)
+{
+    if (target == nullptr)
+        capacity = 0;
+    return ::WideCharToMultiByte(codePage, 0, reinterpret_cast<const wchar_t*>(source), count, target,
+                                 capacity, nullptr, nullptr);
+}
+
+unsigned AnsiCodePage()
+{
+    return ::GetACP();
+}
+
+Unit ToLowerUnit(Unit unit)
+{
+    // A real one-unit string: CharLowerW takes a pointer below 0x10000 as a
+    // character rather than as a string.
+    wchar_t text[2] = {static_cast<wchar_t>(unit), 0};
+    ::CharLowerW(text);
+    return static_cast<Unit>(text[0]);
+}
+
+Unit ToUpperUnit(Unit unit)
+{
+    wchar_t text[2] = {static_cast<wchar_t>(unit), 0};
+    ::CharUpperW(text);
+    return static_cast<Unit>(text[0]);
+}
+
+} // namespace velmora::platform

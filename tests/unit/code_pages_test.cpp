@@ -1,0 +1,391 @@
+// The code pages of the text encodings, through ConvertText and the platform layer.
+//
+// The same expectations hold on Windows (the system's own conversions, run under
+// Wine) and on POSIX systems (iconv with Windows' results put in where iconv
+// differs): running this file on both is what checks the POSIX conversions. The
+// expectations that differ are marked where they are.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/TextEncoding.hpp"
+#include "velmora/platform.hpp"
+
+namespace {
+
+namespace platform = velmora::platform;
+
+const std::u16string failed = u"<failed>";
+const int moduleMarker = 0; // an address inside this program
+const std::string failedBytes = "<failed>";
+
+std::u16string Decode(TextEncoding encoding, const std::string& bytes)
+{
+    const auto count = static_cast<Int32>(bytes.size());
+    Int32 size = ConvertText(encoding, bytes.data(), count, TextEncoding::Utf16LE, nullptr, 0, false);
+    if (size < 0)
+        return failed;
+    std::u16string units(static_cast<std::size_t>(size) / 2, u'\0');
+    if (ConvertText(encoding, bytes.data(), count, TextEncoding::Utf16LE, units.data(), size, false) != size)
+        return failed;
+    return units;
+}
+
+std::string Encode(TextEncoding encoding, const std::u16string& units)
+{
+    const auto count = static_cast<Int32>(units.size() * 2);
+    Int32 size = ConvertText(TextEncoding::Utf16LE, units.data(), count, encoding, nullptr, 0, false);
+    if (size < 0)
+        return failedBytes;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (ConvertText(TextEncoding::Utf16LE, units.data(), count, encoding, bytes.data(), size, false) != size)
+        return failedBytes;
+    return bytes;
+}
+
+std::string AllBytes(unsigned from, unsigned to)
+{
+    std::string bytes;
+    for (unsigned b = from; b <= to; ++b)
+        bytes.push_back(static_cast<char>(b));
+    return bytes;
+}
+
+std::u16string Units(std::initializer_list<unsigned> values)
+{
+    std::u16string units;
+    for (unsigned v : values)
+        units.push_back(static_cast<char16_t>(v));
+    return units;
+}
+
+// Characters that a single-byte code page lacks: Windows writes some of them as a
+// similar character of the code page (its "best fit", flags 0), the POSIX layer
+// writes "?" for all of them. Characters without a similar one are "?" on both.
+#if defined(_WIN32)
+constexpr bool bestFit = true;
+#else
+constexpr bool bestFit = false;
+#endif
+
+// Bytes 80 to FF of Windows-1252 and Mac OS Roman as Windows decodes them.
+const char16_t windows1252High[128] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152,
+    0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
+    0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, 0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6,
+    0x00A7, 0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF, 0x00B0, 0x00B1, 0x00B2, 0x00B3,
+    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF, 0x00C0,
+    0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7, 0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD,
+    0x00CE, 0x00CF, 0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7, 0x00D8, 0x00D9, 0x00DA,
+    0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF, 0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF, 0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4,
+    0x00F5, 0x00F6, 0x00F7, 0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
+};
+const char16_t macRomanHigh[128] = {
+    0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1, 0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5,
+    0x00E7, 0x00E9, 0x00E8, 0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3, 0x00F2, 0x00F4,
+    0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC, 0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6,
+    0x00DF, 0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8, 0x221E, 0x00B1, 0x2264, 0x2265,
+    0x00A5, 0x00B5, 0x2202, 0x2211, 0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x2126, 0x00E6, 0x00F8, 0x00BF,
+    0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB, 0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5,
+    0x0152, 0x0153, 0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA, 0x00FF, 0x0178, 0x2044,
+    0x20AC, 0x2039, 0x203A, 0xFB01, 0xFB02, 0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1,
+    0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4, 0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9,
+    0x0131, 0x02C6, 0x02DC, 0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
+};
+
+// Every byte of a single-byte code page decodes to the table's unit (0 to 7F to
+// themselves) and every such unit encodes back to its byte.
+void ExpectFullTable(TextEncoding encoding, const char16_t (&high)[128])
+{
+    const std::string bytes = AllBytes(1, 255);
+    std::u16string expected;
+    for (unsigned b = 1; b < 0x80; ++b)
+        expected.push_back(static_cast<char16_t>(b));
+    expected.append(high, 128);
+    EXPECT_EQ(Decode(encoding, bytes), expected);
+    EXPECT_EQ(Encode(encoding, expected), bytes);
+}
+
+TEST(CodePages, Windows1252)
+{
+    ExpectFullTable(TextEncoding::Windows1252, windows1252High);
+    // The five undefined bytes pass through as U+0081, U+008D, U+008F, U+0090, U+009D.
+    EXPECT_EQ(Decode(TextEncoding::Windows1252, "\x81\x8D\x8F\x90\x9D"),
+              Units({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+    // Units the code page lacks: one byte each, a surrogate pair two.
+    EXPECT_EQ(Encode(TextEncoding::Windows1252, u"a\u263A\u4E2Db"), "a??b");
+    EXPECT_EQ(Encode(TextEncoding::Windows1252, u"\U0001F600"), "??");
+    EXPECT_EQ(Encode(TextEncoding::Windows1252, Units({0xD800, 'A', 0xDC00})), "?A?");
+    EXPECT_EQ(Encode(TextEncoding::Windows1252, u"\u0100\u03A9"), bestFit ? "AO" : "??");
+}
+
+TEST(CodePages, MacRoman)
+{
+    ExpectFullTable(TextEncoding::MacRoman, macRomanHigh);
+    // The Greek capitals are not the Ohm and increment signs of bytes BD and C6.
+    EXPECT_EQ(Encode(TextEncoding::MacRoman, u"\u03A9\u0394\u2126\u2206"), "??\xBD\xC6");
+    EXPECT_EQ(Encode(TextEncoding::MacRoman, u"\u0100\u263A"), "??");
+}
+
+TEST(CodePages, Latin1)
+{
+    const std::string bytes = AllBytes(1, 255);
+    std::u16string units;
+    for (unsigned b = 1; b <= 255; ++b)
+        units.push_back(static_cast<char16_t>(b));
+    EXPECT_EQ(Decode(TextEncoding::Iso8859_1, bytes), units);
+    EXPECT_EQ(Encode(TextEncoding::Iso8859_1, units), bytes);
+    EXPECT_EQ(Encode(TextEncoding::Iso8859_1, u"\u20AC\u263A"), "??");
+    EXPECT_EQ(Encode(TextEncoding::Iso8859_1, u"\u0100\u2013"), bestFit ? "A-" : "??");
+}
+
+TEST(CodePages, UsAscii)
+{
+    // Bytes from 80 up lose their high bit.
+    std::u16string expected;
+    for (unsigned b = 1; b <= 255; ++b)
+        expected.push_back(static_cast<char16_t>(b & 0x7F));
+    EXPECT_EQ(Decode(TextEncoding::UsAscii, AllBytes(1, 255)), expected);
+    EXPECT_EQ(Encode(TextEncoding::UsAscii, expected.substr(0, 127)), AllBytes(1, 127));
+    EXPECT_EQ(Encode(TextEncoding::UsAscii, u"\u263A\u20AC"), "??");
+    EXPECT_EQ(Encode(TextEncoding::UsAscii, u"caf\u00E9"), bestFit ? "cafe" : "caf?");
+}
+
+TEST(CodePages, AnsiIsTheSystemCodePage)
+{
+    if (platform::AnsiCodePage() != 1252)
+        GTEST_SKIP() << "the ANSI code page here is " << platform::AnsiCodePage();
+    const std::string bytes = AllBytes(1, 255);
+    EXPECT_EQ(Decode(TextEncoding::Ansi, bytes), Decode(TextEncoding::Windows1252, bytes));
+    // Encodings without a number of their own are ANSI too.
+    EXPECT_EQ(Decode(static_cast<TextEncoding>(7), bytes), Decode(TextEncoding::Windows1252, bytes));
+    EXPECT_EQ(Decode(static_cast<TextEncoding>(104), bytes), Decode(TextEncoding::Windows1252, bytes));
+}
+
+TEST(CodePages, Utf8)
+{
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "A\xE2\x82\xAC\xF0\x9F\x98\x80"), u"A\u20AC\U0001F600");
+    EXPECT_EQ(Encode(TextEncoding::Utf8, u"A\u20AC\U0001F600\uFFFF"),
+              "A\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBF");
+    // A byte-order mark is text like any other.
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xEF\xBB\xBF"
+                                         "A"),
+              u"\uFEFFA");
+    // Lone surrogates are written as U+FFFD.
+    EXPECT_EQ(Encode(TextEncoding::Utf8, Units({0xD800, 'A', 0xDC00})), "\xEF\xBF\xBD"
+                                                                        "A\xEF\xBF\xBD");
+}
+
+TEST(CodePages, Utf8InvalidSequencesBecomeReplacementCharacters)
+{
+    const std::u16string r = u"\uFFFD";
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xC0\x80"), r + r); // no lead byte, lone continuation
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xED\xA0\x80"),
+              r + r); // surrogate: lead and second byte, then the third
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xF4\x90\x80\x80"), r + r + r); // above U+10FFFF
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xE0\x80\x80"
+                                         "A"),
+              r + r + u"A"); // overlong
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xE1\x80"
+                                         "AB"),
+              r + u"AB"); // cut short before a letter
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xF0\x90\x80"
+                                         "AB"),
+              r + u"AB");
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "\x80\xBF\xFF\xF8"), r + r + r + r);
+    // A sequence cut off by the end of the text takes the rest with it.
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xE2\x82"), u"x" + r);
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xE1"
+                                         "A"),
+              u"x" + r);
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xF0\x80"
+                                         "A"),
+              u"x" + r);
+}
+
+TEST(CodePages, Utf7)
+{
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "Hi Mom -+Jjo--!"), u"Hi Mom -\u263A-!");
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "+ZeVnLIqe-"), u"\u65E5\u672C\u8A9E");
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "A+-B+AGEAYgBj"), u"A+Babc");
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "+2D3eAA-"), u"\U0001F600");
+
+    EXPECT_EQ(Encode(TextEncoding::Utf7, u"Hi Mom -\u263A-!"), "Hi Mom -+Jjo--+ACE-");
+    EXPECT_EQ(Encode(TextEncoding::Utf7, u"A+B"), "A+-B");
+    // A shifted run is always closed with "-".
+    EXPECT_EQ(Encode(TextEncoding::Utf7, u"a\u00E9b \u00E9.\u00E9"), "a+AOk-b +AOk-.+AOk-");
+    EXPECT_EQ(Encode(TextEncoding::Utf7, u"~\\\t\r\n"), "+AH4AXA-\t\r\n");
+    EXPECT_EQ(Encode(TextEncoding::Utf7, u"\U0001F600"), "+2D3eAA-");
+    EXPECT_EQ(Encode(TextEncoding::Utf7, Units({0xD800})), "+2AA-");
+}
+
+TEST(CodePages, Utf7OddInput)
+{
+    // Bytes that Windows never writes stand for themselves.
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "~\\\x80"), Units({'~', '\\', 0x80}));
+    // "+" followed by no base64 is dropped; leftover bits are dropped at "-" or "."...
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "+!a+AOkB-x+AOkB.y"), u"!a\u00E9x\u00E9.y");
+    // ...but carried into the next run when a byte from 80 up ends the run.
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "+A+\xFF+A\x80"), Units({0xFF, 0x03E0, 0x80}));
+    // Nothing but a cut-off run converts to no unit at all: a failure.
+    EXPECT_EQ(Decode(TextEncoding::Utf7, "+AG-"), failed);
+}
+
+// --- The platform layer's own contract ---------------------------------------------------
+
+TEST(PlatformCodePages, SizesAndFailuresFollowTheWindowsCalls)
+{
+    // A count of -1 includes the terminator.
+    EXPECT_EQ(platform::MultiByteToWide(1252, "abc", -1, nullptr, 0), 4);
+    EXPECT_EQ(platform::WideToMultiByte(1252, u"abc", -1, nullptr, 0), 4);
+    char16_t units[8] = {};
+    EXPECT_EQ(platform::MultiByteToWide(65001, "a\xC3\xA9", 3, units, 8), 2);
+    EXPECT_EQ(std::u16string(units, 2), u"a\u00E9");
+    // A zero capacity asks for the size.
+    EXPECT_EQ(platform::MultiByteToWide(65001, "a\xC3\xA9", 3, units, 0), 2);
+    // A target too small, an empty input and an unknown code page fail.
+    EXPECT_EQ(platform::MultiByteToWide(1252, "abc", 3, units, 2), 0);
+    EXPECT_EQ(platform::MultiByteToWide(1252, "abc", 0, units, 8), 0);
+    EXPECT_EQ(platform::MultiByteToWide(12345, "abc", 3, units, 8), 0);
+    char bytes[8] = {};
+    EXPECT_EQ(platform::WideToMultiByte(65001, u"\u00E9\u00E9", 2, bytes, 3), 0);
+    EXPECT_EQ(platform::WideToMultiByte(65001, u"\u00E9\u00E9", 2, bytes, 4), 4);
+    EXPECT_EQ(platform::WideToMultiByte(1252, u"a", 0, bytes, 8), 0);
+    // Embedded zero units are converted like the others.
+    EXPECT_EQ(platform::WideToMultiByte(1252, u"a\0b", 3, bytes, 8), 3);
+    EXPECT_EQ(std::string(bytes, 3), std::string("a\0b", 3));
+}
+
+TEST(PlatformCaseMapping, MapsUnitsThatMapBothWays)
+{
+    const struct {
+        char16_t unit, lower, upper;
+    } cases[] = {
+        {u'A', u'a', u'A'},
+        {u'q', u'q', u'Q'},
+        {u'1', u'1', u'1'},
+        {0x00C9, 0x00E9, 0x00C9},
+        {0x00FF, 0x00FF, 0x0178},
+        {0x0178, 0x00FF, 0x0178},
+        {0x042F, 0x044F, 0x042F},
+        {0x03A3, 0x03C3, 0x03A3},
+        {0x01C4, 0x01C6, 0x01C4},
+        {0x10A0, 0x2D00, 0x10A0},
+        {0xFF21, 0xFF41, 0xFF21},
+        {0xA640, 0xA641, 0xA640},
+        // No mapping where the other direction does not lead back.
+        {0x00B5, 0x00B5, 0x00B5},
+        {0x00DF, 0x00DF, 0x00DF},
+        {0x0130, 0x0130, 0x0130},
+        {0x0131, 0x0131, 0x0131},
+        {0x03C2, 0x03C2, 0x03C2},
+        {0x01C5, 0x01C5, 0x01C5},
+        {0x212A, 0x212A, 0x212A},
+        {0x1E9E, 0x1E9E, 0x1E9E},
+        // Surrogates are left alone.
+        {0xD83D, 0xD83D, 0xD83D},
+        {0xDE00, 0xDE00, 0xDE00},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::ToLowerUnit(c.unit), c.lower) << std::hex << unsigned(c.unit);
+        EXPECT_EQ(platform::ToUpperUnit(c.unit), c.upper) << std::hex << unsigned(c.unit);
+    }
+}
+
+TEST(PlatformModule, FilePathOfThisProgramInWindowsForm)
+{
+    char16_t path[1024];
+    std::size_t length = platform::ModuleFilePath(&moduleMarker, path, 1024);
+    ASSERT_GT(length, 3u);
+    const std::u16string text(path, length);
+    EXPECT_EQ(path[length], 0);
+    EXPECT_EQ(text.substr(1, 2), u":\\");
+    EXPECT_EQ(text.find(u'/'), std::u16string::npos);
+#if defined(_WIN32)
+    const std::u16string name = u"\\velmora_unit_tests.exe";
+#else
+    const std::u16string name = u"\\velmora_unit_tests";
+#endif
+    ASSERT_GE(text.size(), name.size());
+    EXPECT_EQ(text.substr(text.size() - name.size()), name);
+
+    // A small buffer gets the start of the path, terminated.
+    char16_t small[5];
+    EXPECT_EQ(platform::ModuleFilePath(&moduleMarker, small, 5), 4u);
+    EXPECT_EQ(std::u16string(small), text.substr(0, 4));
+}
+
+TEST(PlatformModule, WindowMessagesAreStablePerNameWithoutRegardToCase)
+{
+    const unsigned first = platform::RegisterWindowMessage(u"VelmoraUnitTestMessage");
+    EXPECT_GE(first, 0xC000u);
+    EXPECT_LE(first, 0xFFFFu);
+    EXPECT_EQ(platform::RegisterWindowMessage(u"VelmoraUnitTestMessage"), first);
+    EXPECT_EQ(platform::RegisterWindowMessage(u"velmoraunittestmessage"), first);
+    const unsigned other = platform::RegisterWindowMessage(u"VelmoraUnitTestOther");
+    EXPECT_NE(other, first);
+    EXPECT_GE(other, 0xC000u);
+    EXPECT_EQ(platform::RegisterWindowMessage(u""), 0u);
+}
+
+TEST(PlatformThreads, DetachedThreadRunsWithItsArgument)
+{
+    static std::atomic<int> seen{0};
+    static int argument = 42;
+    ASSERT_TRUE(platform::StartDetachedThread(
+        [](void* p) -> unsigned {
+            seen.store(*static_cast<int*>(p));
+            return 0;
+        },
+        &argument));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (seen.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(seen.load(), 42);
+    EXPECT_FALSE(platform::StartDetachedThread(nullptr, nullptr));
+}
+
+TEST(PlatformCodePages, ConversionsRunOnManyThreadsAtOnce)
+{
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&wrong] {
+            for (int i = 0; i < 500; ++i) {
+                if (Decode(TextEncoding::Utf8, "\xC3\xA9\xE1"
+                                               "A") != u"\u00E9\uFFFD" ||
+                    Encode(TextEncoding::Windows1252, u"\u20AC\u263A") != "\x80?")
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+#if !defined(_WIN32)
+// The ANSI code page of a POSIX host comes from its setting.
+TEST(PlatformCodePages, AnsiCodePageFollowsTheHostSetting)
+{
+    const char* saved = std::getenv("VELMORA_ANSI_CODEPAGE");
+    const std::string previous = saved != nullptr ? saved : "";
+    setenv("VELMORA_ANSI_CODEPAGE", "65001", 1);
+    EXPECT_EQ(platform::AnsiCodePage(), 65001u);
+    EXPECT_EQ(Decode(TextEncoding::Ansi, "\xC3\xA9"), u"\u00E9");
+    setenv("VELMORA_ANSI_CODEPAGE", "437", 1); // not one of ours
+    EXPECT_EQ(platform::AnsiCodePage(), 1252u);
+    unsetenv("VELMORA_ANSI_CODEPAGE");
+    EXPECT_EQ(platform::AnsiCodePage(), 1252u);
+    if (saved != nullptr)
+        setenv("VELMORA_ANSI_CODEPAGE", previous.c_str(), 1);
+}
+
+#endif
+
+} // namespace
