@@ -18,15 +18,32 @@
 namespace velmora::platform {
 namespace {
 
+// The private UTF-8 locale of the case mapping, released when the add-on is unloaded.
+class CaseLocaleHolder {
+public:
+    CaseLocaleHolder()
+    {
+        locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        if (locale == static_cast<locale_t>(nullptr))
+            locale = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
+    }
+    ~CaseLocaleHolder()
+    {
+        if (locale != static_cast<locale_t>(nullptr))
+            freelocale(locale);
+    }
+    CaseLocaleHolder(const CaseLocaleHolder&) = delete;
+    CaseLocaleHolder& operator=(const CaseLocaleHolder&) = delete;
+    locale_t Get() const { return locale; }
+
+private:
+    locale_t locale;
+};
+
 locale_t CaseLocale()
 {
-    static const locale_t locale = [] {
-        locale_t made = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        if (made == static_cast<locale_t>(nullptr))
-            made = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
-        return made;
-    }();
-    return locale;
+    static const CaseLocaleHolder holder;
+    return holder.Get();
 }
 
 bool IsSurrogate(Unit unit)

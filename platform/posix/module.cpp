@@ -58,7 +58,7 @@ std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_
     return length;
 }
 
-unsigned RegisterWindowMessage(const Unit* name)
+unsigned RegisterNamedMessage(const Unit* name)
 {
     // Names compare without regard to case, as Windows' atoms do; numbers run from
     // 0xC000 to 0xFFFF in the order of first registration.

@@ -1,8 +1,5 @@
 // The module's file path, window messages and threads on Windows.
 #include <windows.h>
-// <windows.h> maps RegisterWindowMessage to RegisterWindowMessageW, which would
-// rename this layer's function of that name.
-#undef RegisterWindowMessage
 
 #include <algorithm>
 #include <new>
@@ -41,7 +38,7 @@ std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_
     return length;
 }
 
-unsigned RegisterWindowMessage(const Unit* name)
+unsigned RegisterNamedMessage(const Unit* name)
 {
     if (name == nullptr)
         return 0;

@@ -322,15 +322,15 @@ TEST(PlatformModule, FilePathOfThisProgramInWindowsForm)
 
 TEST(PlatformModule, WindowMessagesAreStablePerNameWithoutRegardToCase)
 {
-    const unsigned first = platform::RegisterWindowMessage(u"VelmoraUnitTestMessage");
+    const unsigned first = platform::RegisterNamedMessage(u"VelmoraUnitTestMessage");
     EXPECT_GE(first, 0xC000u);
     EXPECT_LE(first, 0xFFFFu);
-    EXPECT_EQ(platform::RegisterWindowMessage(u"VelmoraUnitTestMessage"), first);
-    EXPECT_EQ(platform::RegisterWindowMessage(u"velmoraunittestmessage"), first);
-    const unsigned other = platform::RegisterWindowMessage(u"VelmoraUnitTestOther");
+    EXPECT_EQ(platform::RegisterNamedMessage(u"VelmoraUnitTestMessage"), first);
+    EXPECT_EQ(platform::RegisterNamedMessage(u"velmoraunittestmessage"), first);
+    const unsigned other = platform::RegisterNamedMessage(u"VelmoraUnitTestOther");
     EXPECT_NE(other, first);
     EXPECT_GE(other, 0xC000u);
-    EXPECT_EQ(platform::RegisterWindowMessage(u""), 0u);
+    EXPECT_EQ(platform::RegisterNamedMessage(u""), 0u);
 }
 
 TEST(PlatformThreads, DetachedThreadRunsWithItsArgument)

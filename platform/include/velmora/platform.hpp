@@ -36,7 +36,7 @@ Unit ToUpperUnit(Unit unit);
 // in Windows form, cut to `capacity` − 1 units and terminated; returns the length.
 std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_t capacity);
 // Registers a window message by name (RegisterWindowMessageW); 0 where there is none.
-unsigned RegisterWindowMessage(const Unit* name);
+unsigned RegisterNamedMessage(const Unit* name);
 
 // --- Threads -----------------------------------------------------------------
 using ThreadProc = unsigned (*)(void* argument);
