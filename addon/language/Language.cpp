@@ -1,0 +1,52 @@
+#include "language/Language.hpp"
+
+#include "core/TextEncoding.hpp"
+#include "prefs/Settings.hpp"
+
+Int16 CurrentLanguage = EnglishLanguage;
+
+TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
+
+namespace {
+
+ConfigFileId LanguageFile()
+{
+    return LanguageInOwnConfig ? OwnConfig : SharedConfig;
+}
+
+}  // namespace
+
+bool LoadLanguage(bool reRead)
+{
+    if (reRead)
+        LoadConfig(SharedConfig, false);
+    CurrentLanguage = EnglishLanguage;
+    ConfigFileId file = LanguageFile();
+
+    TS_String value;
+    if (FindSetting(file, LanguageCodeKey, &value, true)) {
+        for (Int16 i = 0; i < LanguageCount; ++i) {
+            if (value.CompareNoCase(0, LanguageCodes[i], 0, 0) == 0) {
+                CurrentLanguage = i;
+                break;
+            }
+        }
+        return true;
+    }
+    if (FindSetting(file, LanguageNumberKey, &value, true)) {
+        if (NumberKind(value) != 0) {
+            Int32 number = value.ToLong();
+            if (number >= 0 && number <= 5)
+                CurrentLanguage = static_cast<Int16>(number);
+        }
+        return true;
+    }
+    return false;
+}
+
+void SaveLanguage()
+{
+    if (CurrentLanguage < 0 || CurrentLanguage >= LanguageCount)
+        CurrentLanguage = EnglishLanguage;
+    StoreSetting(LanguageFile(), LanguageCodeKey, LanguageCodes[CurrentLanguage], true);
+}

@@ -1,0 +1,116 @@
+#include "EntryPoints.hpp"
+
+#include <cstring>
+
+#include "AddOnIdentity.hpp"
+#include "HostCalls.hpp"
+#include "HostTable.hpp"
+#include "MenuDispatch.hpp"
+#include "MenuTexts.hpp"
+#include "language/Language.hpp"
+#include "prefs/Settings.hpp"
+
+namespace {
+
+// Export record layout.
+constexpr int VersionWordOffset = 0;
+constexpr int CheckEnvironmentOffset = 8;
+constexpr int RegisterInterfaceOffset = 16;
+constexpr int InitializeOffset = 24;
+constexpr int FreeDataOffset = 32;
+constexpr int InterfaceVersionOffset = 40;
+constexpr UInt32 VersionWord = (19u << 16) | 1u;
+constexpr Int32 InterfaceVersion = 19000;
+
+constexpr Int16 MenuPromptNone = 0;
+constexpr Int32 MenuFlagsNone = 0;
+
+template <typename Proc> void PutAddress(API_ExportRecord* record, int offset, Proc proc)
+{
+    static_assert(sizeof(proc) == 8);
+    std::memcpy(record->bytes + offset, &proc, sizeof(proc));
+}
+
+// Writes a zero-terminated text into the environment record, cut to its field.
+void PutText(API_EnvirParams* envir, int offset, const char* text)
+{
+    std::size_t length = std::strlen(text);
+    if (length >= static_cast<std::size_t>(API_EnvirParams::TextCapacity))
+        length = API_EnvirParams::TextCapacity - 1;
+    std::memcpy(envir->bytes + offset, text, length);
+    envir->bytes[offset + static_cast<int>(length)] = 0;
+}
+
+} // namespace
+
+extern "C" void GetExportedFuncAddrs(API_ExportRecord* record)
+{
+    if (record == nullptr)
+        return;
+    std::memset(record->bytes, 0, sizeof(record->bytes));
+    std::memcpy(record->bytes + VersionWordOffset, &VersionWord, sizeof(VersionWord));
+    PutAddress<APICheckEnvironmentProc>(record, CheckEnvironmentOffset, &velmora::shell::CheckEnvironment);
+    PutAddress<APIRegisterInterfaceProc>(record, RegisterInterfaceOffset, &velmora::shell::RegisterInterface);
+    PutAddress<APIInitializeProc>(record, InitializeOffset, &velmora::shell::Initialize);
+    PutAddress<APIFreeDataProc>(record, FreeDataOffset, &velmora::shell::FreeData);
+    std::memcpy(record->bytes + InterfaceVersionOffset, &InterfaceVersion, sizeof(InterfaceVersion));
+}
+
+extern "C" GSErrCode SetImportedFuncAddrs(const void* const* table)
+{
+    if (table == nullptr)
+        return APIERR_BADPARS;
+    velmora::shell::StoreHostTable(table);
+    return NoError;
+}
+
+namespace velmora::shell {
+
+Int32 CheckEnvironment(API_EnvirParams* envir)
+{
+    if (!HostTablePresent() || envir == nullptr)
+        return APIAddon_DontRegister;
+    Int32 firstField = 0;
+    std::memcpy(&firstField, envir->bytes, sizeof(firstField));
+    if (firstField != 0)
+        return APIAddon_DontRegister;
+    PutText(envir, API_EnvirParams::NameOffset, AddOnFileStem);
+    PutText(envir, API_EnvirParams::DescriptionOffset, AddOnName);
+    return APIAddon_Normal;
+}
+
+GSErrCode RegisterInterface()
+{
+    if (!HostTablePresent())
+        return APIERR_GENERAL;
+    LoadLanguage(true);
+    const auto menuId = static_cast<Int16>(FirstMenuListId + CurrentLanguage);
+    GSErrCode err = ACAPI_Register_Menu(menuId, MenuPromptNone, APIMenuCode_UserDef, MenuFlagsNone);
+    if (err != NoError)
+        return err;
+    return ACAPI_RegisterSupportedService();
+}
+
+GSErrCode Initialize(Int64 token)
+{
+    if (!HostTablePresent())
+        return APIERR_GENERAL;
+    SetHostToken(token);
+    LoadLanguage(true);
+    GSErrCode err = InstallMenuHandlers();
+    if (err != NoError)
+        return err;
+    ::ShowAutoUpdateMark(FirstMenuListId, AutoUpdateMenuItem);
+    RefreshMenuTexts();
+    return NoError;
+}
+
+GSErrCode FreeData()
+{
+    if (!HostTablePresent())
+        return APIERR_GENERAL;
+    SetHostToken(0);
+    return NoError;
+}
+
+} // namespace velmora::shell

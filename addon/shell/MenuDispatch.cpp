@@ -1,0 +1,77 @@
+#include "MenuDispatch.hpp"
+
+#include "HostCalls.hpp"
+#include "MenuTexts.hpp"
+#include "language/Language.hpp"
+#include "prefs/Settings.hpp"
+
+namespace {
+
+template <Int16 ListId> GSErrCode HandleMenuCommand(const API_MenuParams* params)
+{
+    velmora::shell::DoMenuCommand(params, ListId);
+    return NoError;
+}
+
+constexpr APIMenuCommandProc menuCommandHandlers[velmora::shell::MenuListCount] = {
+    &HandleMenuCommand<32500>, &HandleMenuCommand<32501>, &HandleMenuCommand<32502>,
+    &HandleMenuCommand<32503>, &HandleMenuCommand<32504>, &HandleMenuCommand<32505>,
+    &HandleMenuCommand<32506>,
+};
+
+} // namespace
+
+namespace velmora::shell {
+
+APIMenuCommandProc MenuCommandHandler(int index)
+{
+    if (index < 0 || index >= MenuListCount)
+        return nullptr;
+    return menuCommandHandlers[index];
+}
+
+GSErrCode InstallMenuHandlers()
+{
+    GSErrCode combined = NoError;
+    for (Int16 i = 0; i < MenuListCount; ++i)
+        combined |=
+            ACAPI_Install_MenuHandler(static_cast<Int16>(FirstMenuListId + i), menuCommandHandlers[i]);
+    return combined;
+}
+
+bool PendingFirstCommand = true;
+
+void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
+{
+    if (params == nullptr || params->menuResID != ownListId)
+        return;
+    ACAPI_KeepInMemory(true);
+    const bool firstCommand = PendingFirstCommand;
+    if (firstCommand)
+        LoadLanguage(true);
+
+    switch (params->itemIndex) {
+    case LanguageMenuItem:
+        if (ShowLanguageDialog()) {
+            LoadLanguage(true);
+            RefreshMenuTexts();
+        }
+        break;
+    case AutoUpdateMenuItem:
+        ToggleAutoUpdate(FirstMenuListId, AutoUpdateMenuItem);
+        break;
+    case AboutMenuItem:
+    case CheckForUpdatesMenuItem:
+    case InfoMenuItem:
+        // The About dialog, the update check and the information dialog join the
+        // add-on with their own subsystems; until then these commands only keep it loaded.
+        break;
+    default:
+        break;
+    }
+
+    if (firstCommand)
+        PendingFirstCommand = false;
+}
+
+} // namespace velmora::shell

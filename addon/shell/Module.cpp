@@ -1,0 +1,119 @@
+#include "Module.hpp"
+
+#include <cstring>
+
+#include "HostCalls.hpp"
+#include "HostTable.hpp"
+#include "IO.hpp"
+#include "RS.hpp"
+#include "velmora/platform.hpp"
+
+namespace {
+
+void* moduleHandle = nullptr;
+GS::uchar_t modulePath[velmora::shell::ModulePathCapacity] = {};
+GSResModule resModule = InvalidResModule;
+
+// The add-on's own location, built from the module path on first request.
+IO::Location ownLocation;
+bool ownLocationBuilt = false;
+
+// UTF-8 form of a UTF-16 text for the debug output; unpaired surrogates become U+FFFD.
+// `out` holds at least 3 bytes per unit plus the terminator.
+void ToUtf8(const GS::uchar_t* text, char* out)
+{
+    auto put = [&out](unsigned value) { *out++ = static_cast<char>(value); };
+    for (std::size_t i = 0; text[i] != 0; ++i) {
+        unsigned c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned>(text[i + 1]) - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            put(c);
+        } else if (c < 0x800) {
+            put(0xC0 | (c >> 6));
+            put(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            put(0xE0 | (c >> 12));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
+        } else {
+            put(0xF0 | (c >> 18));
+            put(0x80 | ((c >> 12) & 0x3F));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
+        }
+    }
+    *out = 0;
+}
+
+} // namespace
+
+namespace velmora::shell {
+
+void OnModuleLoad(void* handle)
+{
+    static const GS::uchar_t fileNameOkMessage[] = u"commdlg_FileNameOK";
+    velmora::platform::RegisterNamedMessage(fileNameOkMessage);
+
+    ResetHostState();
+    ownLocation = IO::Location();
+    ownLocationBuilt = false;
+    moduleHandle = handle;
+    std::memset(modulePath, 0, sizeof(modulePath));
+    velmora::platform::ModuleFilePath(handle, modulePath, ModulePathCapacity);
+    resModule = RSInitModuleImageCache(handle);
+}
+
+void OnModuleUnload()
+{
+    if (resModule != InvalidResModule)
+        RSRemoveModuleImageCache(resModule);
+    resModule = InvalidResModule;
+
+    if (HostToken() != 0) {
+        char path[ModulePathCapacity * 3 + 1];
+        ToUtf8(modulePath, path);
+        DBPrintf("Abnormal add-on termination (\"%s\")\n", path);
+        SetHostToken(0);
+    }
+
+    ownLocation = IO::Location();
+    ownLocationBuilt = false;
+}
+
+void* ModuleHandle()
+{
+    return moduleHandle;
+}
+
+const GS::uchar_t* ModulePath()
+{
+    return modulePath;
+}
+
+} // namespace velmora::shell
+
+GSResModule ACAPI_GetOwnResModule()
+{
+    return resModule;
+}
+
+GSErrCode ACAPI_GetOwnLocation(IO::Location* out)
+{
+    if (out == nullptr)
+        return APIERR_BADPARS;
+    if (!ownLocationBuilt) {
+        ownLocation = IO::Location(GS::UniString(modulePath));
+        ownLocationBuilt = true;
+    }
+    if (!ownLocation.IsValid()) {
+        *out = IO::Location();
+        return APIERR_MISSINGLOCATION;
+    }
+    *out = ownLocation;
+    return NoError;
+}

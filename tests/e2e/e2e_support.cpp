@@ -1,0 +1,154 @@
+#include "e2e_support.hpp"
+
+#include <filesystem>
+
+#include "test_support.hpp"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace velmora::e2e {
+
+#if defined(_WIN32)
+
+namespace {
+
+// One argument quoted as the C runtime's command-line parser reads it back.
+std::wstring QuoteArgument(const std::wstring& arg)
+{
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
+        return arg;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') {
+            out.append(backslashes * 2 + 1, L'\\');
+        } else {
+            out.append(backslashes, L'\\');
+        }
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+} // namespace
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& outputFile)
+{
+    ProgramRun run;
+    std::wstring commandLine = QuoteArgument(fs::path(program).wstring());
+    for (const std::string& arg : arguments)
+        commandLine += L" " + QuoteArgument(fs::path(arg).wstring());
+
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE output = CreateFileW(fs::path(outputFile).wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE)
+        return run;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        run.exitCode = static_cast<int>(code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(output);
+    if (input != INVALID_HANDLE_VALUE)
+        CloseHandle(input);
+    // Standard output in text mode ends lines with CR LF.
+    std::string bytes = velmora::test::ReadFileBytes(outputFile);
+    for (char c : bytes)
+        if (c != '\r')
+            run.output += c;
+    return run;
+}
+
+std::string HostProgram()
+{
+    return (fs::path(velmora::test::BinDir()) / "velmora-host.exe").string();
+}
+
+std::string WindowsForm(const std::string& nativePath)
+{
+    return nativePath;
+}
+
+#else
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& outputFile)
+{
+    ProgramRun run;
+    std::vector<char*> argv;
+    std::vector<std::string> all{program};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    for (std::string& arg : all)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    pid_t child = fork();
+    if (child < 0)
+        return run;
+    if (child == 0) {
+        int output = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int input = open("/dev/null", O_RDONLY);
+        if (output < 0 || input < 0)
+            _exit(127);
+        dup2(input, 0);
+        dup2(output, 1);
+        dup2(output, 2);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.output = velmora::test::ReadFileBytes(outputFile);
+    return run;
+}
+
+std::string HostProgram()
+{
+    return (fs::path(velmora::test::BinDir()) / "velmora-host").string();
+}
+
+std::string WindowsForm(const std::string& nativePath)
+{
+    std::string out = "Z:" + nativePath;
+    for (char& c : out)
+        if (c == '/')
+            c = '\\';
+    return out;
+}
+
+#endif
+
+} // namespace velmora::e2e

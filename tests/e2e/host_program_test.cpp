@@ -1,0 +1,100 @@
+// The built velmora-host program run in script mode, as a user runs it: it loads
+// the built add-on beside it, runs the protocol and the script, and reports it all
+// on standard output.
+#include <gtest/gtest.h>
+
+#include "e2e_support.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using velmora::e2e::HostProgram;
+using velmora::e2e::RunProgram;
+
+class HostProgramTest : public ::testing::Test {
+protected:
+    velmora::e2e::ProgramRun Run(const std::vector<std::string>& extra)
+    {
+        std::vector<std::string> arguments{"--user-folder", userFolder.Native()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return RunProgram(HostProgram(), arguments, work.File("output.txt"));
+    }
+
+    static bool Contains(const std::string& text, const std::string& part)
+    {
+        return text.find(part) != std::string::npos;
+    }
+
+    velmora::test::TempFolder userFolder;
+    velmora::test::TempFolder work;
+};
+
+TEST_F(HostProgramTest, AScriptDrivesTheMenuAndTheTranscriptShowsEverything)
+{
+    auto run = Run({"-c", "show; expect-menu-title \"VelmoraLibrary\"; expect-menu 2 \"Language\"; menu 99; "
+                          "expect-call \"ACAPI_KeepInMemory\"; quit"});
+    const std::string& out = run.output;
+    EXPECT_EQ(run.exitCode, 0) << out;
+    EXPECT_TRUE(Contains(out, "[host] user folder (special location 14): " + userFolder.Native())) << out;
+    EXPECT_TRUE(Contains(
+        out, "[host] GetExportedFuncAddrs: version 0x00130001, interface 19000, entry points 4 of 4, "
+             "other bytes zero"))
+        << out;
+    EXPECT_TRUE(Contains(out, "[host] CheckEnvironment -> kind 2, name \"VelmoraLibrary 19.0 (DA190)\", "
+                              "description \"VelmoraLibrary\""))
+        << out;
+    EXPECT_TRUE(Contains(out, "[call] ACAPI_Register_Menu(menu=32501, prompt=0, position=13, flags=0) -> 0"))
+        << out;
+    EXPECT_TRUE(Contains(out, "[call] ACAPI_Install_MenuHandler(token=")) << out;
+    EXPECT_TRUE(Contains(out, "menu bar: [VelmoraLibrary]  (menu 32501)")) << out;
+    EXPECT_TRUE(Contains(out, "  3 [ ] Check for Updates\n")) << out;
+    EXPECT_TRUE(Contains(out, "> menu 99")) << out;
+    EXPECT_TRUE(Contains(out, "[host] menu command: menu 32501 item 99 (not an item of the menu)")) << out;
+    EXPECT_TRUE(Contains(out, ", keep=true) -> 0")) << out;
+    EXPECT_TRUE(Contains(out, "[host] FreeData -> 0")) << out;
+    EXPECT_TRUE(Contains(out, "[host] unloaded")) << out;
+    EXPECT_FALSE(Contains(out, "Abnormal add-on termination")) << out;
+    // Steps in the host's order.
+    std::size_t check = out.find("CheckEnvironment ->");
+    std::size_t registered = out.find("RegisterInterface ->");
+    std::size_t initialized = out.find("Initialize ->");
+    std::size_t freed = out.find("FreeData ->");
+    EXPECT_LT(check, registered);
+    EXPECT_LT(registered, initialized);
+    EXPECT_LT(initialized, freed);
+}
+
+TEST_F(HostProgramTest, AnUnmetExpectationFailsTheScript)
+{
+    velmora::test::WriteFileBytes(work.File("script.vhs"), "# a script file\n"
+                                                           "expect-menu 1 \"Something else\"\n"
+                                                           "echo \"not reached\"\n");
+    auto run = Run({"--script", work.File("script.vhs")});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(Contains(run.output, "[fail] line 2: expect-menu 1 \"Something else\": menu item 1 is "
+                                     "\"About VelmoraLibrary\""))
+        << run.output;
+    EXPECT_FALSE(Contains(run.output, "not reached")) << run.output;
+    EXPECT_TRUE(Contains(run.output, "[host] FreeData -> 0")) << run.output;
+}
+
+TEST_F(HostProgramTest, WithoutFreeDataTheAddOnLogsItsAbnormalEnd)
+{
+    auto run = Run({"--no-freedata", "-c", "quit"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_FALSE(Contains(run.output, "[host] FreeData")) << run.output;
+    const std::string line = "[debug] Abnormal add-on termination (\"" +
+                             velmora::e2e::WindowsForm(velmora::test::AddonFile()) + "\")\n";
+    std::size_t at = run.output.find(line);
+    EXPECT_NE(at, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(line, at + 1), std::string::npos) << run.output;
+}
+
+TEST_F(HostProgramTest, AnAddOnThatCannotBeLoadedEndsTheHost)
+{
+    auto run = Run({"--addon", work.File("missing.apx"), "-c", "quit"});
+    EXPECT_EQ(run.exitCode, 3) << run.output;
+    EXPECT_TRUE(Contains(run.output, "[host] cannot load the add-on")) << run.output;
+}
+
+} // namespace

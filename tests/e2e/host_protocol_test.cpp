@@ -1,0 +1,219 @@
+// The built add-on file loaded into the stand-in host through the host's own
+// loader, with the host-function table of the host: the entry protocol, what the
+// add-on registers, and its unload with and without FreeData.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "AddonHost.hpp"
+#include "IO.hpp"
+#include "e2e_support.hpp"
+#include "kit/Host.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using velmora::host::AddonHost;
+using velmora::host::HostCall;
+using velmora::host::Transcript;
+
+class AddonProtocolTest : public ::testing::Test {
+protected:
+    void SetUp() override { kit::SetSpecialFolder(IO::FileSystem::UserPreferences, userFolder.Native()); }
+    void TearDown() override { kit::SetSpecialFolder(IO::FileSystem::UserPreferences, ""); }
+
+    std::string AbnormalLine() const
+    {
+        return "Abnormal add-on termination (\"" + velmora::e2e::WindowsForm(velmora::test::AddonFile()) +
+               "\")\n";
+    }
+
+    static int Count(const std::string& text, const std::string& part)
+    {
+        int n = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    }
+
+    velmora::test::TempFolder userFolder;
+    std::ostringstream output;
+    Transcript transcript{output};
+};
+
+TEST_F(AddonProtocolTest, TheProtocolRunsInTheHostsOrder)
+{
+    AddonHost host(transcript);
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+    velmora::host::ProtocolReport report = host.Report();
+
+    EXPECT_TRUE(report.exportsFound);
+    EXPECT_EQ(report.versionWord, 0x00130001u);
+    EXPECT_EQ(report.interfaceVersion, 19000);
+    EXPECT_EQ(report.entryPointCount, 4);
+    EXPECT_TRUE(report.recordRestZero);
+    EXPECT_EQ(report.setImportedResult, NoError);
+    EXPECT_EQ(report.kind, 2);
+    EXPECT_EQ(report.name, "VelmoraLibrary 19.0 (DA190)");
+    EXPECT_EQ(report.description, "VelmoraLibrary");
+    EXPECT_TRUE(report.registerCalled);
+    EXPECT_EQ(report.registerResult, NoError);
+    EXPECT_TRUE(report.initializeCalled);
+    EXPECT_EQ(report.initializeResult, NoError);
+    EXPECT_TRUE(report.initialized);
+    EXPECT_NE(report.token, 0);
+
+    // RegisterInterface: the English menu, then entry 17; Initialize: seven handlers.
+    std::vector<HostCall> calls = host.Calls();
+    ASSERT_GE(calls.size(), 9u) << transcript.Text();
+    EXPECT_EQ(calls[0].entry, APIEntry_RegisterMenu);
+    EXPECT_EQ(calls[0].arguments, "menu=32501, prompt=0, position=13, flags=0");
+    EXPECT_EQ(calls[0].result, NoError);
+    EXPECT_EQ(calls[1].entry, APIEntry_RegisterSupportedService);
+    EXPECT_EQ(calls[1].arguments, "null");
+    for (int i = 0; i < 7; ++i) {
+        const HostCall& call = calls[2 + static_cast<std::size_t>(i)];
+        EXPECT_EQ(call.entry, APIEntry_InstallMenuHandler);
+        EXPECT_EQ(call.menuId, 32500 + i);
+        EXPECT_EQ(call.token, report.token);
+        EXPECT_EQ(call.result, NoError);
+    }
+    EXPECT_EQ(host.HandlerMenuIds(), (std::vector<Int16>{32500, 32501, 32502, 32503, 32504, 32505, 32506}));
+    // Host calls made by the add-on all carry the token given to Initialize.
+    for (std::size_t i = 2; i < calls.size(); ++i)
+        EXPECT_EQ(calls[i].token, report.token) << calls[i].name << "(" << calls[i].arguments << ")";
+
+    host.Unload(true);
+    report = host.Report();
+    EXPECT_TRUE(report.freeDataCalled);
+    EXPECT_EQ(report.freeDataResult, NoError);
+    EXPECT_FALSE(host.IsLoaded());
+    EXPECT_EQ(host.DebugOutput(), "");
+}
+
+TEST_F(AddonProtocolTest, TheRegisteredMenuComesFromTheAddOnsStringList)
+{
+    AddonHost host(transcript);
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+    velmora::host::MenuModel menu = host.Menu();
+    ASSERT_TRUE(menu.Registered());
+    EXPECT_EQ(menu.ListId(), 32501);
+    EXPECT_EQ(menu.PromptId(), 0);
+    EXPECT_EQ(menu.Position(), 13);
+    ASSERT_TRUE(menu.HasStringList()) << transcript.Text();
+    EXPECT_EQ(menu.Title().display, "VelmoraLibrary");
+    ASSERT_EQ(menu.Items().size(), 5u);
+    const char* shown[] = {"About VelmoraLibrary", "Language", "Check for Updates",
+                           "Check for Updates automatically", "About..."};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(menu.Items()[static_cast<std::size_t>(i)].text.display, shown[i]);
+    // Initialize rewrote the item texts from the item-text list, which has no control codes.
+    EXPECT_EQ(menu.Items()[0].text.raw, "About VelmoraLibrary");
+    EXPECT_EQ(menu.Items()[3].text.raw, "Check for Updates automatically");
+    EXPECT_TRUE(menu.Items()[3].text.codes.empty());
+}
+
+TEST_F(AddonProtocolTest, TheHostsMenuItemCallsAnswerForItsOneMenu)
+{
+    AddonHost host(transcript);
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+    ASSERT_TRUE(host.Menu().HasStringList());
+    const Int64 token = host.Report().token;
+
+    API_MenuItemRef ref;
+    std::memset(&ref, 0, sizeof(ref));
+    ref.menuResID = 32501;
+    ref.itemIndex = 4;
+    Int32 flags = API_MenuItemChecked;
+    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemFlagsID, &ref, &flags, nullptr, nullptr), NoError);
+    EXPECT_TRUE(host.Menu().Item(4)->Checked());
+    Int32 read = 0;
+    EXPECT_EQ(host.Interface(token, APIIo_GetMenuItemFlagsID, &ref, &read, nullptr, nullptr), NoError);
+    EXPECT_EQ(read, API_MenuItemChecked);
+
+    GS::UniString text("Lingua^E3");
+    ref.itemIndex = 2;
+    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemTextID, &ref, nullptr, &text, nullptr), NoError);
+    EXPECT_EQ(host.Menu().Item(2)->text.display, "Lingua");
+    EXPECT_EQ(host.Menu().Item(2)->text.raw, "Lingua^E3");
+
+    // Menus and items the host does not have.
+    ref.menuResID = 32500;
+    read = 77;
+    EXPECT_EQ(host.Interface(token, APIIo_GetMenuItemFlagsID, &ref, &read, nullptr, nullptr), APIERR_BADID);
+    EXPECT_EQ(read, 77);
+    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemTextID, &ref, nullptr, &text, nullptr), APIERR_BADID);
+    ref.menuResID = 32501;
+    ref.itemIndex = 6;
+    EXPECT_EQ(host.Interface(token, APIIo_GetMenuItemFlagsID, &ref, &read, nullptr, nullptr), APIERR_BADID);
+    ref.itemIndex = 0;
+    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemFlagsID, &ref, &flags, nullptr, nullptr), APIERR_BADID);
+
+    // One menu per run.
+    API_MenuRegistration second;
+    std::memset(&second, 0, sizeof(second));
+    second.menuStrResID = 32502;
+    second.position = 13;
+    EXPECT_EQ(host.RegisterMenu(&second), APIERR_GENERAL);
+    EXPECT_EQ(host.Menu().ListId(), 32501);
+}
+
+TEST_F(AddonProtocolTest, AMenuCommandAsksTheHostToKeepTheAddOnLoaded)
+{
+    AddonHost host(transcript);
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+    EXPECT_FALSE(host.KeepInMemory());
+    const std::size_t before = host.Calls().size();
+    std::string why;
+    // An item number that names no command: the add-on only takes the command in.
+    ASSERT_TRUE(host.ChooseMenuItem(99, &why)) << why;
+    EXPECT_TRUE(host.KeepInMemory());
+    std::vector<HostCall> calls = host.Calls();
+    ASSERT_GT(calls.size(), before);
+    const HostCall& first = calls[before];
+    EXPECT_EQ(first.entry, APIEntry_KeepInMemory);
+    EXPECT_EQ(first.token, host.Report().token);
+    EXPECT_EQ(first.value, 1);
+}
+
+TEST_F(AddonProtocolTest, UnloadWithoutFreeDataIsLoggedOnce)
+{
+    AddonHost host(transcript);
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+    host.Unload(false);
+    EXPECT_FALSE(host.Report().freeDataCalled);
+    EXPECT_EQ(host.DebugOutput(), AbnormalLine());
+    EXPECT_EQ(Count(transcript.Text(), "[debug] Abnormal add-on termination"), 1) << transcript.Text();
+}
+
+TEST_F(AddonProtocolTest, RestartFreesTheAddOnAndRunsTheProtocolAgain)
+{
+    AddonHost host(transcript);
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+    const Int64 firstToken = host.Report().token;
+    ASSERT_TRUE(host.Restart()) << transcript.Text();
+    velmora::host::ProtocolReport report = host.Report();
+    EXPECT_TRUE(report.initialized);
+    EXPECT_NE(report.token, firstToken);
+    EXPECT_EQ(host.Menu().ListId(), 32501);
+    EXPECT_EQ(host.HandlerMenuIds().size(), 7u);
+    EXPECT_EQ(host.DebugOutput(), "");
+    EXPECT_EQ(Count(transcript.Text(), "[host] FreeData -> 0"), 1);
+
+    // The second run's unload without FreeData is the first abnormal one.
+    host.Unload(false);
+    EXPECT_EQ(host.DebugOutput(), AbnormalLine());
+}
+
+TEST_F(AddonProtocolTest, AFileThatIsNoAddOnIsRefused)
+{
+    AddonHost host(transcript);
+    const std::string missing = userFolder.File("no such add-on.apx");
+    EXPECT_FALSE(host.Load(missing));
+    EXPECT_FALSE(host.Report().loaded);
+    EXPECT_FALSE(host.Report().loadError.empty());
+    EXPECT_FALSE(host.IsLoaded());
+}
+
+} // namespace

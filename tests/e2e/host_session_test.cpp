@@ -1,0 +1,275 @@
+// The host's session: its command language, its model of the add-on's menu, and
+// the session playing the user of a dialog that the add-on's resources describe.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "AddonHost.hpp"
+#include "DG.h"
+#include "IO.hpp"
+#include "MenuModel.hpp"
+#include "Panel.hpp"
+#include "Script.hpp"
+#include "Session.hpp"
+#include "kit/Host.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using velmora::host::Command;
+using velmora::host::ParseCommands;
+
+std::vector<Command> Parse(const std::string& text)
+{
+    std::vector<Command> commands;
+    std::string error;
+    EXPECT_TRUE(ParseCommands(text, 1, &commands, &error)) << error;
+    return commands;
+}
+
+// --- The command language -------------------------------------------------------
+
+TEST(HostCommandLanguage, CommandsSplitAtLineEndsAndSemicolonsOutsideQuotes)
+{
+    std::vector<Command> commands = Parse("menu 2; click 1\n"
+                                          "# a comment; still a comment\n"
+                                          "expect-text 4 \"a; b \\\"c\\\" \\\\ d\" # trailing comment\n"
+                                          "\n"
+                                          "   3   \n"
+                                          "expect-text 5 \"\"");
+    ASSERT_EQ(commands.size(), 5u);
+    EXPECT_EQ(commands[0].name, "menu");
+    EXPECT_EQ(commands[0].args, (std::vector<std::string>{"2"}));
+    EXPECT_EQ(commands[0].line, 1);
+    EXPECT_EQ(commands[1].name, "click");
+    EXPECT_EQ(commands[1].line, 1);
+    EXPECT_EQ(commands[2].name, "expect-text");
+    EXPECT_EQ(commands[2].args, (std::vector<std::string>{"4", "a; b \"c\" \\ d"}));
+    EXPECT_EQ(commands[2].line, 3);
+    EXPECT_EQ(commands[2].source, "expect-text 4 \"a; b \\\"c\\\" \\\\ d\"");
+    // A bare number chooses a menu item.
+    EXPECT_EQ(commands[3].name, "menu");
+    EXPECT_EQ(commands[3].args, (std::vector<std::string>{"3"}));
+    EXPECT_EQ(commands[3].line, 5);
+    EXPECT_EQ(commands[4].args, (std::vector<std::string>{"5", ""}));
+}
+
+TEST(HostCommandLanguage, AnOpenQuoteIsAnError)
+{
+    std::vector<Command> commands;
+    std::string error;
+    EXPECT_FALSE(ParseCommands("show\necho \"open", 1, &commands, &error));
+    EXPECT_EQ(error, "line 2: the quoted text is not closed");
+}
+
+// --- The menu model -------------------------------------------------------------
+
+TEST(HostMenuModel, ControlCodesAreTakenOutForDisplayAndKept)
+{
+    velmora::host::MenuText text =
+        velmora::host::ParseMenuText("Check for Updates automatically^E3^ES^ED^EL^M");
+    EXPECT_EQ(text.display, "Check for Updates automatically");
+    EXPECT_EQ(text.raw, "Check for Updates automatically^E3^ES^ED^EL^M");
+    EXPECT_EQ(text.codes, (std::vector<std::string>{"E3", "ES", "ED", "EL", "M"}));
+    EXPECT_EQ(velmora::host::ParseMenuText("A ^ B^").display, "A ^ B^");
+    EXPECT_EQ(velmora::host::ParseMenuText("Über").display, "Über");
+}
+
+TEST(HostMenuModel, ItemsAreAddressedByMenuAndNumber)
+{
+    velmora::host::MenuModel menu;
+    menu.Register(32501, 0, 13, 0, {"Title", "One^M", "Two"});
+    EXPECT_EQ(menu.Items().size(), 2u);
+    API_MenuItemRef ref{};
+    ref.menuResID = 32501;
+    ref.itemIndex = 2;
+    EXPECT_EQ(menu.SetItemFlags(ref, API_MenuItemChecked), NoError);
+    Int32 flags = 0;
+    EXPECT_EQ(menu.GetItemFlags(ref, &flags), NoError);
+    EXPECT_EQ(flags, API_MenuItemChecked);
+    EXPECT_EQ(velmora::host::DrawMenuBar(menu), "menu bar: [Title]  (menu 32501)\n  1 [ ] One\n  2 [x] Two");
+    ref.itemIndex = 3;
+    EXPECT_EQ(menu.GetItemFlags(ref, &flags), APIERR_BADID);
+    ref.menuResID = 32500;
+    ref.itemIndex = 1;
+    EXPECT_EQ(menu.SetItemText(ref, "x"), APIERR_BADID);
+}
+
+// --- The session playing the user -------------------------------------------------
+
+// The resources the dialogs of these tests come from: the add-on's, as the host
+// opened them.
+GSResModule dialogModule = InvalidResModule;
+
+// A dialog callback in the add-on's manner: fills a list with two image rows at
+// initialisation and closes on items 1 and 2.
+short ListDialogCallback(short message, short dialId, short item, DGUserData, DGMessageData)
+{
+    if (message == DG_MSG_INIT) {
+        DGListSetTabFieldCount(dialId, 3, 1);
+        DGListSetTabFieldData(dialId, 3, 1, 5, 285);
+        for (short i = 0; i < 2; ++i) {
+            DGListInsertItem(dialId, 3, DG_LIST_BOTTOM);
+            DGListSetTabItemIcon(dialId, 3, static_cast<short>(i + 1), 1,
+                                 DG::Icon(dialogModule, static_cast<GSResID>(32758 + i)));
+        }
+        DGListSelectItem(dialId, 3, 2);
+        return 0;
+    }
+    if (message == DG_MSG_CLICK && (item == 1 || item == 2))
+        return item;
+    if (message == DG_MSG_CLOSE)
+        return item;
+    return 0;
+}
+
+class HostSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kit::SetSpecialFolder(IO::FileSystem::UserPreferences, userFolder.Native());
+        ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
+        dialogModule = host.AddonResModule();
+    }
+    void TearDown() override
+    {
+        host.Unload(true);
+        dialogModule = InvalidResModule;
+        kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");
+    }
+
+    bool Shows(const std::string& part) const { return transcript.Text().find(part) != std::string::npos; }
+
+    velmora::test::TempFolder userFolder;
+    std::ostringstream output;
+    velmora::host::Transcript transcript{output};
+    velmora::host::AddonHost host{transcript};
+};
+
+TEST_F(HostSessionTest, AModalDialogIsDrawnAndDrivenByTheScript)
+{
+    velmora::host::ScriptSource script(Parse("expect-title \"VelmoraLibrary\"\n"
+                                             "expect-text 2 \"Cancel\"\n"
+                                             "expect-rows 3 2\n"
+                                             "expect-selected 3 2\n"
+                                             "expect-row 3 1 \"Italiano\"\n"
+                                             "select 3 1\n"
+                                             "expect-selected 3 1\n"
+                                             "click 2\n"
+                                             "echo \"after the dialog\""));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    EXPECT_EQ(DGModalDialog(dialogModule, 32734, dialogModule, &ListDialogCallback, 0), 2);
+    EXPECT_FALSE(session.Failed()) << transcript.Text();
+    EXPECT_TRUE(Shows("+-- dialog 32734 \"VelmoraLibrary\"  483 x 282  modal")) << transcript.Text();
+    EXPECT_TRUE(Shows("|   1 button    \"OK\"")) << transcript.Text();
+    EXPECT_TRUE(Shows("|   3 list      2 rows, row 2 selected")) << transcript.Text();
+    EXPECT_TRUE(Shows("|     > 2  [flag of the United Kingdom, International English]")) << transcript.Text();
+    EXPECT_TRUE(Shows("|     > 1  [flag of Italy, Italiano]")) << transcript.Text();
+    EXPECT_TRUE(Shows("|   4 icon      [globe of flags with a speaking figure]")) << transcript.Text();
+    EXPECT_TRUE(Shows("> click 2")) << transcript.Text();
+    // The rest of the script is the session's again.
+    EXPECT_EQ(session.Run(), 0);
+    EXPECT_TRUE(Shows("after the dialog")) << transcript.Text();
+}
+
+TEST_F(HostSessionTest, AnUnmetExpectationInADialogCancelsItAndFailsTheScript)
+{
+    velmora::host::ScriptSource script(Parse("expect-text 2 \"Abbrechen\"\nclick 1"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    EXPECT_EQ(DGModalDialog(dialogModule, 32734, dialogModule, &ListDialogCallback, 0), 2);
+    EXPECT_TRUE(session.Failed());
+    EXPECT_TRUE(Shows("[fail] line 1: expect-text 2 \"Abbrechen\": item 2 is \"Cancel\""))
+        << transcript.Text();
+    EXPECT_FALSE(Shows("> click 1")) << transcript.Text();
+}
+
+TEST_F(HostSessionTest, AlertsTakeTheAnswerThatFollowsOrButtonOne)
+{
+    velmora::host::ScriptSource script(Parse("answer 2\necho done"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    EXPECT_EQ(DGAlert(DG_ERROR, "Title", "Large text", "Small text", "Yes", "No", ""), 2);
+    EXPECT_TRUE(Shows("+-- alert \"Title\" (type -1)\n| Large text\n| Small text\n| [1] Yes  [2] No\n+--"))
+        << transcript.Text();
+    EXPECT_TRUE(Shows("[host] alert answered with button 2")) << transcript.Text();
+    // "echo" is no answer: the next alert gets the default.
+    EXPECT_EQ(DGAlert(DG_ERROR, "Again", "", "", "OK", "", ""), 1);
+    EXPECT_EQ(session.Run(), 0);
+}
+
+TEST_F(HostSessionTest, AFileDialogTakesAPathInTheUserFolder)
+{
+    velmora::host::ScriptSource script(Parse("file \"saved text.txt\"\nfile-cancel"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    DG::FileDialog save(DG::FileDialog::Save);
+    save.SetTitle("Save as");
+    ASSERT_TRUE(save.Invoke()) << transcript.Text();
+    GS::UniString chosen;
+    ASSERT_EQ(save.GetSelectedFile().ToPath(&chosen), NoError);
+    EXPECT_EQ(velmora::test::Utf8(chosen), userFolder.WindowsFile("saved text.txt"));
+    EXPECT_TRUE(Shows("+-- file dialog \"Save as\" (save)")) << transcript.Text();
+
+    DG::FileDialog again(DG::FileDialog::Save);
+    EXPECT_FALSE(again.Invoke());
+    EXPECT_TRUE(Shows("[host] file dialog cancelled")) << transcript.Text();
+}
+
+// --- The host's two modes -----------------------------------------------------------
+
+class HostModesTest : public ::testing::Test {
+protected:
+    velmora::host::HostOptions Options() const
+    {
+        velmora::host::HostOptions options;
+        options.addonPath = velmora::test::AddonFile();
+        options.userFolder = userFolder.Native();
+        return options;
+    }
+    static bool Contains(const std::string& text, const std::string& part)
+    {
+        return text.find(part) != std::string::npos;
+    }
+
+    velmora::test::TempFolder userFolder;
+};
+
+TEST_F(HostModesTest, AtATerminalThePersonPicksItemsByNumberAndMistakesDoNotEndTheSession)
+{
+    // Item 2 opens the language dialog, which the first "click 1" closes.
+    std::istringstream typed("2\nbogus\nclick 1\nclick 1\nshow\nquit\n");
+    std::ostringstream output;
+    EXPECT_EQ(velmora::host::RunHost(Options(), typed, true, output), 0);
+    const std::string text = output.str();
+    EXPECT_TRUE(Contains(text, "choose a menu item by its number")) << text;
+    EXPECT_TRUE(Contains(text, "menu bar: [VelmoraLibrary]  (menu 32501)\n  1 [ ] About VelmoraLibrary"))
+        << text;
+    EXPECT_TRUE(Contains(text, "velmora> ")) << text;
+    EXPECT_TRUE(Contains(text, "[host] menu command: menu 32501 item 2 \"Language\"")) << text;
+    EXPECT_TRUE(Contains(text, "error: unknown command \"bogus\"")) << text;
+    EXPECT_TRUE(Contains(text, "error: no dialog is open")) << text;
+    EXPECT_TRUE(Contains(text, "[host] FreeData -> 0")) << text;
+}
+
+TEST_F(HostModesTest, StandardInputThatIsNoTerminalIsAScript)
+{
+    std::istringstream script(
+        "expect-menu-title \"VelmoraLibrary\"\nexpect-menu 9 \"none\"\necho \"not reached\"\n");
+    std::ostringstream output;
+    EXPECT_EQ(velmora::host::RunHost(Options(), script, false, output), 1);
+    const std::string text = output.str();
+    EXPECT_TRUE(Contains(text, "> expect-menu-title \"VelmoraLibrary\"")) << text;
+    EXPECT_TRUE(Contains(text, "[fail] line 2: expect-menu 9 \"none\": the menu has no item 9")) << text;
+    EXPECT_FALSE(Contains(text, "not reached")) << text;
+}
+
+TEST_F(HostModesTest, AScriptWithAnOpenQuoteIsRefusedBeforeLoading)
+{
+    velmora::host::HostOptions options = Options();
+    options.commands = "echo \"open";
+    options.commandsGiven = true;
+    std::istringstream nothing;
+    std::ostringstream output;
+    EXPECT_EQ(velmora::host::RunHost(options, nothing, false, output), 2);
+    EXPECT_FALSE(Contains(output.str(), "[host] loading")) << output.str();
+}
+
+} // namespace
