@@ -69,4 +69,6 @@ void BM_LoadConfigAtLimit(benchmark::State& state)
 }
 BENCHMARK(BM_LoadConfigAtLimit)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
+
+BENCHMARK_MAIN();

@@ -8,6 +8,10 @@ bash "$root/scripts/setup.sh"
 configure_and_build "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=OFF
 host="$root/build/native/bin/velmora-host"
 if [ $# -eq 0 ] && [ ! -t 0 ]; then
-  exec "$host" --script "$root/scripts/demo.vhs"
+  # The demonstration works in a fresh user folder of its own.
+  demo_folder=$(mktemp -d)
+  trap 'rm -rf "$demo_folder"' EXIT
+  "$host" --user-folder "$demo_folder" --script "$root/scripts/demo.vhs"
+  exit $?
 fi
 exec "$host" "$@"

@@ -20,7 +20,7 @@ bool FetchEntry(TS_String& target, Int32 listId, Int32 entry)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry)
 {

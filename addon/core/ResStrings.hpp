@@ -6,10 +6,10 @@
 #include "core/TS_String.hpp"
 
 // Families of string lists.
-constexpr Int16 MenuListBase = 32500;      // the menu: title and five items
-constexpr Int16 MenuTextListBase = 32510;  // the item texts without control codes
-constexpr Int16 LibraryListBase = 32530;   // library information (five languages)
-constexpr Int16 MessageListBase = 32710;   // messages shared by the family
+constexpr Int16 MenuListBase = 32500;     // the menu: title and five items
+constexpr Int16 MenuTextListBase = 32510; // the item texts without control codes
+constexpr Int16 LibraryListBase = 32530;  // library information (five languages)
+constexpr Int16 MessageListBase = 32710;  // messages shared by the family
 
 // Assigns entry `entry` (from 1) of list `listId` to `target`; when that list or
 // entry is missing, the same entry of the English list of the family (unless the

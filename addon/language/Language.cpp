@@ -14,7 +14,7 @@ ConfigFileId LanguageFile()
     return LanguageInOwnConfig ? OwnConfig : SharedConfig;
 }
 
-}  // namespace
+} // namespace
 
 bool LoadLanguage(bool reRead)
 {

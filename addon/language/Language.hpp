@@ -17,8 +17,8 @@ extern Int16 CurrentLanguage;
 extern TS_String LanguageCodes[LanguageCount];
 
 // Identity of the add-on as far as languages go.
-constexpr bool LanguageInOwnConfig = true;       // the language keys live in the own file
-extern const char* const AvailableLanguages;     // "ita int": the languages the dialog offers
+constexpr bool LanguageInOwnConfig = true;   // the language keys live in the own file
+extern const char* const AvailableLanguages; // "ita int": the languages the dialog offers
 
 // Reads the language from the configuration (re-reading the shared file first when
 // asked); true when a language key was found, else English and false.
@@ -29,4 +29,5 @@ void SaveLanguage();
 // The language dialog: true when it was closed with OK (a different language then
 // has been stored).
 bool ShowLanguageDialog();
-short LanguageDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData msgData);
+short LanguageDialogCallback(short message, short dialId, short item, DGUserData userData,
+                             DGMessageData msgData);

@@ -79,10 +79,11 @@ bool PutByte(unsigned char b, unsigned char* out, UInt32 capacity, UInt32* pos)
 void AddPiece(TS_String& text, const unsigned char* from, const unsigned char* to)
 {
     if (to > from)
-        text.AppendBytes(reinterpret_cast<const char*>(from), static_cast<UInt32>(to - from), TextEncoding::Ansi);
+        text.AppendBytes(reinterpret_cast<const char*>(from), static_cast<UInt32>(to - from),
+                         TextEncoding::Ansi);
 }
 
-}  // namespace
+} // namespace
 
 TS_List<TS_Setting>& SettingsOf(ConfigFileId file)
 {
@@ -143,7 +144,8 @@ Int32 SerializeSettings(const TS_List<TS_Setting>& settings, unsigned char* out,
     UInt32 pos = 0;
     for (Int32 i = 0; i < settings.GetCount(); ++i) {
         const TS_Setting& setting = settings[i];
-        bool fits = PutByte(RecordMark, out, capacity, &pos) && PutText(setting.key, false, out, capacity, &pos) &&
+        bool fits = PutByte(RecordMark, out, capacity, &pos) &&
+                    PutText(setting.key, false, out, capacity, &pos) &&
                     PutByte(KeyEnd, out, capacity, &pos) && PutByte(' ', out, capacity, &pos) &&
                     PutText(setting.value, true, out, capacity, &pos) && PutByte(CR, out, capacity, &pos) &&
                     PutByte(LF, out, capacity, &pos);
@@ -166,7 +168,8 @@ bool ParseSettings(const unsigned char* data, UInt32 n, TS_List<TS_Setting>& set
             return false;
 
         TS_Setting setting;
-        setting.key.AssignBytes(reinterpret_cast<const char*>(data + pos + 1), colon - pos - 1, TextEncoding::Ansi);
+        setting.key.AssignBytes(reinterpret_cast<const char*>(data + pos + 1), colon - pos - 1,
+                                TextEncoding::Ansi);
         setting.value = "";
         // The byte after the colon is the writer's space, skipped whatever it is.
         UInt32 start = colon + 2;
@@ -177,7 +180,7 @@ bool ParseSettings(const unsigned char* data, UInt32 n, TS_List<TS_Setting>& set
             while (brk < n && data[brk] != CR && data[brk] != LF)
                 ++brk;
             if (brk >= n)
-                return true;  // no line break behind the last value: that record is dropped
+                return true; // no line break behind the last value: that record is dropped
             UInt32 breakLength = (data[brk] == CR && data[brk + 1] == LF) ? 2 : 1;
             UInt32 behind = brk + breakLength;
             if (behind >= n || data[behind] == RecordMark || data[behind] == 0) {
@@ -219,7 +222,7 @@ bool LoadConfig(ConfigFileId file, bool skipIfLoaded)
             bool readable = input.GetDataLength(&length) == NoError;
             if (readable && length > MaxConfigBytes) {
                 input.Close();
-                return false;  // larger than any file the writer makes: damaged
+                return false; // larger than any file the writer makes: damaged
             }
             if (readable && length > 0 && input.SetPosition(0) == NoError &&
                 input.ReadBin(reinterpret_cast<char*>(area.Get()), static_cast<Int32>(length)) == NoError)

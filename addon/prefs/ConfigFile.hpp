@@ -12,8 +12,8 @@
 #include "core/TS_String.hpp"
 
 enum ConfigFileId : Int32 {
-    SharedConfig = 0,  // "VelmoraPlugins.cfg", shared by the whole family
-    OwnConfig = 1,     // "VelmoraLibrary_190.cfg", this add-on's own
+    SharedConfig = 0, // "VelmoraPlugins.cfg", shared by the whole family
+    OwnConfig = 1,    // "VelmoraLibrary_190.cfg", this add-on's own
 };
 
 // The reader and writer work in an area of ConfigAreaBytes; the reader needs two

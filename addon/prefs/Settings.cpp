@@ -42,7 +42,7 @@ API_MenuItemRef MenuItem(Int16 menu, Int32 item)
     return ref;
 }
 
-}  // namespace
+} // namespace
 
 TS_String LastUpdateCheckKey()
 {

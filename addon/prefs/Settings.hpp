@@ -7,10 +7,10 @@
 #include "prefs/ConfigFile.hpp"
 
 // Keys of the add-on.
-extern const char* const AutoUpdateKey;        // "AutoUpdate" in OwnConfig: "1" on, "0" off
-extern const char* const LanguageCodeKey;      // "Language_str": the interface language's code
-extern const char* const LanguageNumberKey;    // "Language": an older numeric form, read only
-TS_String LastUpdateCheckKey();                // "LastUpdateCheck_190"
+extern const char* const AutoUpdateKey;     // "AutoUpdate" in OwnConfig: "1" on, "0" off
+extern const char* const LanguageCodeKey;   // "Language_str": the interface language's code
+extern const char* const LanguageNumberKey; // "Language": an older numeric form, read only
+TS_String LastUpdateCheckKey();             // "LastUpdateCheck_190"
 
 // True and the value (when `value` is given) for a present key; false when it is
 // missing or when the load asked for failed (`value` is then untouched).

@@ -29,4 +29,4 @@ void RefreshMenuTexts()
     }
 }
 
-}  // namespace velmora::shell
+} // namespace velmora::shell

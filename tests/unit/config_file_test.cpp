@@ -73,7 +73,8 @@ TEST_F(ConfigFileTest, WorkedExampleIsStoredAsItsSixteenSwappedBytes)
     ASSERT_TRUE(SaveConfig(OwnConfig));
     const unsigned char expected[] = {0x42, 0x14, 0x57, 0x47, 0xF6, 0x55, 0x07, 0x46,
                                       0x16, 0x47, 0x56, 0xA3, 0x02, 0x13, 0xD0, 0xA0};
-    EXPECT_EQ(ReadFileBytes(OwnFile()), std::string(reinterpret_cast<const char*>(expected), sizeof expected));
+    EXPECT_EQ(ReadFileBytes(OwnFile()),
+              std::string(reinterpret_cast<const char*>(expected), sizeof expected));
 
     Reset();
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
@@ -111,7 +112,7 @@ TEST_F(ConfigFileTest, ValuesWithLineBreaksSurviveASaveAndALoad)
     EXPECT_NE(plain.find("$K0: a\r\n#b\r\n"), std::string::npos);
     EXPECT_NE(plain.find("$K1: a\n#\n#b\r\n"), std::string::npos);
     EXPECT_NE(plain.find("$K4: \r\n$K5"), std::string::npos);
-    EXPECT_NE(plain.find("$K6: caf\xE9\r\n"), std::string::npos);  // stored in the ANSI code page
+    EXPECT_NE(plain.find("$K6: caf\xE9\r\n"), std::string::npos); // stored in the ANSI code page
 
     Reset();
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
@@ -127,16 +128,16 @@ TEST_F(ConfigFileTest, ReaderFollowsTheRecordRules)
         bool loads;
         int records;
     } cases[] = {
-        {"$K:1\r\n", true, 1},                      // no space: the byte after ':' is skipped
-        {"$A: 1\r\n$B: 2", true, 1},                // a last record without line break is dropped
-        {"$A: 1\r\n\r\n$B: 2\r\n", false, 0},       // a blank line between records
-        {"$A: 1\r\n\r\n", false, 0},                // a blank line at the end
-        {"$A: 1\r\n$B: 2\r\n\r\n", false, 1},       // the records before the fault stay
-        {"A: 1\r\n", false, 0},                     // no record mark
-        {"$: 1\r\n", false, 0},                     // empty key
-        {"$A 1\r\n", false, 0},                     // no colon
-        {"$A: 1\r\nX\r\n", false, 0},               // a line break followed by anything else
-        {"$A: 1\n$B: 2\r$C: 3\r\n", true, 3},       // any line break ends a record
+        {"$K:1\r\n", true, 1},                // no space: the byte after ':' is skipped
+        {"$A: 1\r\n$B: 2", true, 1},          // a last record without line break is dropped
+        {"$A: 1\r\n\r\n$B: 2\r\n", false, 0}, // a blank line between records
+        {"$A: 1\r\n\r\n", false, 0},          // a blank line at the end
+        {"$A: 1\r\n$B: 2\r\n\r\n", false, 1}, // the records before the fault stay
+        {"A: 1\r\n", false, 0},               // no record mark
+        {"$: 1\r\n", false, 0},               // empty key
+        {"$A 1\r\n", false, 0},               // no colon
+        {"$A: 1\r\nX\r\n", false, 0},         // a line break followed by anything else
+        {"$A: 1\n$B: 2\r$C: 3\r\n", true, 3}, // any line break ends a record
         {"$A: x\r\n#y\r\n$B: 2\r\n", true, 2},
     };
     for (const Case& c : cases) {
@@ -160,7 +161,7 @@ TEST_F(ConfigFileTest, KeyWithColonDoesNotSurvive)
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
     ASSERT_EQ(OwnSettings.GetCount(), 1);
     EXPECT_EQ(Utf8Of(OwnSettings[0].key), "a");
-    EXPECT_EQ(Utf8Of(OwnSettings[0].value), ": v");  // 'b' was taken for the separator's space
+    EXPECT_EQ(Utf8Of(OwnSettings[0].value), ": v"); // 'b' was taken for the separator's space
 }
 
 TEST_F(ConfigFileTest, SameKeyTwiceLookupsSeeTheFirstAndSavingWritesBoth)
@@ -188,7 +189,7 @@ TEST_F(ConfigFileTest, DamagedFileReadsAsMissingUntilAStoreRewritesIt)
 
 TEST_F(ConfigFileTest, DamagedFirstByteFailsTheLoad)
 {
-    WriteFileBytes(OwnFile(), "$AutoUpdate: 1\r\n");  // not transformed
+    WriteFileBytes(OwnFile(), "$AutoUpdate: 1\r\n"); // not transformed
     EXPECT_FALSE(LoadConfig(OwnConfig, true));
     EXPECT_EQ(OwnSettings.GetCount(), 0);
 }
@@ -199,7 +200,7 @@ TEST_F(ConfigFileTest, ForcedLoadRereadsALoadedFile)
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
     WriteOwn("$A: 2\r\n");
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
-    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "1");  // skipped: already loaded
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "1"); // skipped: already loaded
     ASSERT_TRUE(LoadConfig(OwnConfig, false));
     EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "2");
 }
@@ -213,7 +214,7 @@ TEST_F(ConfigFileTest, NoUserFolderFailsLoadAndSave)
     EXPECT_FALSE(LoadConfig(OwnConfig, true));
     EXPECT_FALSE(FindSetting(OwnConfig, "AutoUpdate", nullptr, true));
     EXPECT_FALSE(StoreSetting(OwnConfig, "AutoUpdate", "1", true));
-    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "AutoUpdate", false)), "1");  // the change lives in memory
+    EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "AutoUpdate", false)), "1"); // the change lives in memory
 }
 
 TEST_F(ConfigFileTest, FailedWriteLeavesTheOldFileWhole)
@@ -268,4 +269,4 @@ TEST_F(ConfigFileTest, SharedAndOwnFilesAreSeparate)
     EXPECT_EQ(ReadOwn(), "$AutoUpdate: 0\r\n");
 }
 
-}  // namespace
+} // namespace

@@ -75,7 +75,8 @@ TEST_F(SettingsTest, StoredTimeUsesTheLastUpdateCheckKey)
 {
     EXPECT_EQ(Utf8Of(LastUpdateCheckKey()), "LastUpdateCheck_190");
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
-    PutSettingInt(OwnConfig, LastUpdateCheckKey(), static_cast<Int32>(static_cast<UInt32>(4294967295u)), true);
+    PutSettingInt(OwnConfig, LastUpdateCheckKey(), static_cast<Int32>(static_cast<UInt32>(4294967295u)),
+                  true);
     ASSERT_TRUE(SaveConfig(OwnConfig));
     Reset();
     EXPECT_EQ(GetSettingInt(OwnConfig, LastUpdateCheckKey(), true), -1);
@@ -136,4 +137,4 @@ TEST_F(SettingsTest, SaveLanguageStoresTheCodeInTheOwnFile)
     EXPECT_FALSE(velmora::test::FileExists(folder.File("VelmoraPlugins.cfg")));
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,7 @@ std::mutex sinkLock;
 kit::DebugSink currentSink = nullptr;
 void* sinkContext = nullptr;
 
-}  // namespace
+} // namespace
 
 namespace kit {
 
@@ -25,7 +25,7 @@ void SetDebugSink(DebugSink sink, void* context)
     sinkContext = context;
 }
 
-}  // namespace kit
+} // namespace kit
 
 extern "C" void DBPrintf(const char* format, ...)
 {

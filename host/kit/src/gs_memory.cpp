@@ -11,7 +11,7 @@
 
 namespace {
 
-std::atomic<long> allowedAllocations{-1};  // negative: never fail
+std::atomic<long> allowedAllocations{-1}; // negative: never fail
 std::atomic<bool> stickyFailure{true};
 std::atomic<long> liveAllocations{0};
 
@@ -56,7 +56,7 @@ struct HandleRecord {
     Int32 state;
 };
 
-}  // namespace
+} // namespace
 
 namespace kit {
 
@@ -76,7 +76,7 @@ long LiveAllocations()
     return liveAllocations.load();
 }
 
-}  // namespace kit
+} // namespace kit
 
 namespace GS {
 
@@ -105,7 +105,7 @@ void DeleteArrayOperator(void* p) noexcept
     Release(p);
 }
 
-}  // namespace GS
+} // namespace GS
 
 extern "C" {
 
@@ -134,7 +134,8 @@ GSHandle BMReallocHandle(GSHandle handle, GSSize newSize, Int32 /*flags*/, Int16
     auto* record = reinterpret_cast<HandleRecord*>(handle);
     if (newSize > record->size && ShouldFail())
         return nullptr;
-    char* moved = static_cast<char*>(std::realloc(record->block, static_cast<std::size_t>(newSize == 0 ? 1 : newSize)));
+    char* moved =
+        static_cast<char*>(std::realloc(record->block, static_cast<std::size_t>(newSize == 0 ? 1 : newSize)));
     if (moved == nullptr)
         return nullptr;
     record->block = moved;
@@ -182,4 +183,4 @@ void BMKillHandle(GSHandle* handle)
     *handle = nullptr;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -18,7 +18,7 @@ UInt32 CountUnits(const uchar_t* units)
     return n;
 }
 
-}  // namespace
+} // namespace
 
 const GS::Guid NULLGuid = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
@@ -168,7 +168,8 @@ char* UniString::ToUtf8() const
     std::size_t n = 0;
     for (UInt32 i = 0; i < length; ++i) {
         unsigned cp = units[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
@@ -194,4 +195,4 @@ char* UniString::ToUtf8() const
     return out;
 }
 
-}  // namespace GS
+} // namespace GS

@@ -56,4 +56,4 @@ GSErrCode FileSystem::MoveReplacing(const Location& from, const Location& to) co
 #endif
 }
 
-}  // namespace IO
+} // namespace IO

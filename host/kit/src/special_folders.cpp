@@ -15,7 +15,7 @@ std::map<Int32, std::string>& Folders()
     return folders;
 }
 
-}  // namespace
+} // namespace
 
 namespace kit {
 
@@ -53,5 +53,5 @@ std::string SpecialFolder(Int32 id)
     return it == Folders().end() ? std::string() : it->second;
 }
 
-}  // namespace detail
-}  // namespace kit
+} // namespace detail
+} // namespace kit

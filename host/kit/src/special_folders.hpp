@@ -10,4 +10,4 @@ namespace kit::detail {
 // The native path set for `id`; empty when the host has none.
 std::string SpecialFolder(Int32 id);
 
-}  // namespace kit::detail
+} // namespace kit::detail
