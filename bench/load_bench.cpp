@@ -14,21 +14,13 @@
 
 namespace {
 
-std::string Swapped(std::string bytes)
-{
-    for (char& c : bytes) {
-        auto b = static_cast<unsigned char>(c);
-        c = static_cast<char>(static_cast<unsigned char>((b << 4) | (b >> 4)));
-    }
-    return bytes;
-}
-
 void LoadToInitialize(benchmark::State& state, const std::string& configuration)
 {
     velmora::test::TempFolder folder;
     kit::SetSpecialFolder(14, folder.Native());
     if (!configuration.empty())
-        velmora::test::WriteFileBytes(folder.File("VelmoraLibrary_190.cfg"), Swapped(configuration));
+        velmora::test::WriteFileBytes(folder.File("VelmoraLibrary_190.cfg"),
+                                      velmora::test::NibbleSwapped(configuration));
     const std::string addon = velmora::test::AddonFile();
     for (auto _ : state) {
         std::ostringstream sink;

@@ -13,15 +13,6 @@ namespace {
 using velmora::e2e::HostProgram;
 using velmora::e2e::RunProgram;
 
-std::string Unswapped(std::string bytes)
-{
-    for (char& c : bytes) {
-        auto b = static_cast<unsigned char>(c);
-        c = static_cast<char>(static_cast<unsigned char>((b << 4) | (b >> 4)));
-    }
-    return bytes;
-}
-
 class LanguageAndSettingsTest : public ::testing::Test {
 protected:
     velmora::e2e::ProgramRun Host(const std::string& script)
@@ -31,7 +22,8 @@ protected:
     }
     std::string OwnConfig() const
     {
-        return Unswapped(velmora::test::ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
+        return velmora::test::NibbleSwapped(
+            velmora::test::ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
     }
 
     velmora::test::TempFolder userFolder;
@@ -101,7 +93,7 @@ TEST_F(LanguageAndSettingsTest, AStoredLanguageTheDialogDoesNotOfferSelectsTheFi
 {
     // German, stored by another member of the family; the dialog offers Italian and English.
     velmora::test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
-                                  Unswapped("$Language_str: ger\r\n$Other: kept\r\n"));
+                                  velmora::test::NibbleSwapped("$Language_str: ger\r\n$Other: kept\r\n"));
     auto run = Host(R"(
         expect-menu 2 "Sprache"
         expect-call "ACAPI_Register_Menu(menu=32503"
@@ -118,8 +110,9 @@ TEST_F(LanguageAndSettingsTest, AStoredLanguageTheDialogDoesNotOfferSelectsTheFi
 TEST_F(LanguageAndSettingsTest, JapaneseAndRussianMenusShowTheEnglishTexts)
 {
     for (const char* code : {"jap", "rus"}) {
-        velmora::test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
-                                      Unswapped(std::string("$Language_str: ") + code + "\r\n"));
+        velmora::test::WriteFileBytes(
+            userFolder.File("VelmoraLibrary_190.cfg"),
+            velmora::test::NibbleSwapped(std::string("$Language_str: ") + code + "\r\n"));
         auto run = Host(R"(
             expect-menu 1 "About VelmoraLibrary"
             expect-menu 4 "Check for Updates automatically"
@@ -157,7 +150,8 @@ TEST_F(LanguageAndSettingsTest, TheMarkFollowsTheStoredAutomaticUpdateSetting)
         {"$autoupdate: 0\r\n", "expect-checked 4"},     // keys differ by case
     };
     for (const Case& c : cases) {
-        velmora::test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"), Unswapped(c.stored));
+        velmora::test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
+                                      velmora::test::NibbleSwapped(c.stored));
         auto run = Host(std::string(c.expectation) + "; quit");
         EXPECT_EQ(run.exitCode, 0) << c.stored << "\n" << run.output;
     }

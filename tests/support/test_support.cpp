@@ -98,6 +98,28 @@ std::string AddonFile()
     return (fs::path(BinDir()) / VELMORA_ADDON_FILE_NAME).string();
 }
 
+std::string NibbleSwapped(std::string bytes)
+{
+    for (char& c : bytes) {
+        auto b = static_cast<unsigned char>(c);
+        c = static_cast<char>(static_cast<unsigned char>((b << 4) | (b >> 4)));
+    }
+    return bytes;
+}
+
+namespace {
+const char moduleAnchor = 0;
+}
+
+void* TestProgramModule()
+{
+#if defined(_WIN32)
+    return GetModuleHandleW(nullptr);
+#else
+    return const_cast<char*>(&moduleAnchor);
+#endif
+}
+
 std::string Utf8(const GS::UniString& text)
 {
     char* bytes = text.ToUtf8();
@@ -111,4 +133,4 @@ std::u16string U16(const GS::UniString& text)
     return std::u16string(text.ToUStr(), text.GetLength());
 }
 
-}  // namespace velmora::test
+} // namespace velmora::test

@@ -17,9 +17,9 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& Native() const { return native; }  // the system's own form
-    std::string Windows() const;                           // the host's form (backslashes)
-    std::string File(const std::string& name) const;       // native path of a file inside
+    const std::string& Native() const { return native; } // the system's own form
+    std::string Windows() const;                         // the host's form (backslashes)
+    std::string File(const std::string& name) const;     // native path of a file inside
     std::string WindowsFile(const std::string& name) const;
 
 private:
@@ -36,8 +36,16 @@ std::string BinDir();
 // The built add-on file beside the test program.
 std::string AddonFile();
 
+// Bytes with the two 4-bit halves of each exchanged: the stored form of the
+// configuration files (its own inverse).
+std::string NibbleSwapped(std::string bytes);
+
+// The running test program as a module: the resources linked into it are opened
+// through this handle, as the host opens an add-on's.
+void* TestProgramModule();
+
 // UTF-8 of a host string, for assertions and messages.
 std::string Utf8(const GS::UniString& text);
 std::u16string U16(const GS::UniString& text);
 
-}  // namespace velmora::test
+} // namespace velmora::test

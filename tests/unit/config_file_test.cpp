@@ -16,15 +16,6 @@ using velmora::test::WriteFileBytes;
 
 namespace {
 
-std::string Swapped(std::string bytes)
-{
-    for (char& c : bytes) {
-        auto b = static_cast<unsigned char>(c);
-        c = static_cast<char>(static_cast<unsigned char>((b << 4) | (b >> 4)));
-    }
-    return bytes;
-}
-
 std::string Utf8Of(const TS_String& text)
 {
     return velmora::test::Utf8(text.ToUniString());
@@ -52,8 +43,11 @@ protected:
     std::string OwnFile() const { return folder.File("VelmoraLibrary_190.cfg"); }
     std::string SharedFile() const { return folder.File("VelmoraPlugins.cfg"); }
     // Writes a file whose plain content is `plain`.
-    void WriteOwn(const std::string& plain) const { WriteFileBytes(OwnFile(), Swapped(plain)); }
-    std::string ReadOwn() const { return Swapped(ReadFileBytes(OwnFile())); }
+    void WriteOwn(const std::string& plain) const
+    {
+        WriteFileBytes(OwnFile(), velmora::test::NibbleSwapped(plain));
+    }
+    std::string ReadOwn() const { return velmora::test::NibbleSwapped(ReadFileBytes(OwnFile())); }
 
     TempFolder folder;
 };
@@ -265,7 +259,7 @@ TEST_F(ConfigFileTest, SharedAndOwnFilesAreSeparate)
 {
     StoreSetting(SharedConfig, "Language_str", "ger", true);
     StoreSetting(OwnConfig, "AutoUpdate", "0", true);
-    EXPECT_EQ(Swapped(ReadFileBytes(SharedFile())), "$Language_str: ger\r\n");
+    EXPECT_EQ(velmora::test::NibbleSwapped(ReadFileBytes(SharedFile())), "$Language_str: ger\r\n");
     EXPECT_EQ(ReadOwn(), "$AutoUpdate: 0\r\n");
 }
 

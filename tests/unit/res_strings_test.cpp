@@ -4,27 +4,12 @@
 
 #include <string>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 
 namespace {
-
-const char moduleAnchor = 0;
-
-void* TestModule()
-{
-#if defined(_WIN32)
-    return GetModuleHandleW(nullptr);
-#else
-    return const_cast<char*>(&moduleAnchor);
-#endif
-}
 
 std::string Fetch(int listId, Int32 entry)
 {
@@ -36,7 +21,7 @@ std::string Fetch(int listId, Int32 entry)
 
 class ResStringsTest : public ::testing::Test {
 protected:
-    void SetUp() override { velmora::shell::OnModuleLoad(TestModule()); }
+    void SetUp() override { velmora::shell::OnModuleLoad(velmora::test::TestProgramModule()); }
     void TearDown() override
     {
         velmora::shell::OnModuleUnload();
@@ -100,7 +85,7 @@ TEST_F(ResStringsTest, WithoutResourcesEveryTextIsThePlaceholder)
     velmora::shell::OnModuleUnload();
     CurrentLanguage = 3;
     EXPECT_EQ(Fetch(MessageListBase + 3, 5), "_ERR_NO_");
-    velmora::shell::OnModuleLoad(TestModule());
+    velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
 }
 
 } // namespace

@@ -8,10 +8,6 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 #include "ACAPI.hpp"
 #include "IO.hpp"
 #include "kit/Host.hpp"
@@ -212,21 +208,6 @@ void CaptureDebug(const char* text, void* context)
     static_cast<std::vector<std::string>*>(context)->push_back(text);
 }
 
-// This test program plays the add-on file: its module handle on Windows, an
-// address inside it elsewhere.
-#if !defined(_WIN32)
-const char moduleAnchor = 0;
-#endif
-
-void* TestModule()
-{
-#if defined(_WIN32)
-    return GetModuleHandleW(nullptr);
-#else
-    return const_cast<char*>(&moduleAnchor);
-#endif
-}
-
 std::string Utf8OfUnits(const GS::uchar_t* units)
 {
     return velmora::test::Utf8(GS::UniString(units));
@@ -243,7 +224,7 @@ protected:
         ForgetSettings();
         fake = &host;
         kit::SetDebugSink(&CaptureDebug, &debugLines);
-        velmora::shell::OnModuleLoad(TestModule());
+        velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
         API_ExportRecord record;
         GetExportedFuncAddrs(&record);
         entries = ReadEntryPoints(record);
@@ -651,7 +632,7 @@ TEST_F(ShellEntryTest, OwnLocationIsTheModuleFile)
     GS::UniString path;
     ASSERT_EQ(location.ToPath(&path), NoError);
     EXPECT_EQ(velmora::test::Utf8(path), Utf8OfUnits(velmora::shell::ModulePath()));
-    EXPECT_EQ(velmora::shell::ModuleHandle(), TestModule());
+    EXPECT_EQ(velmora::shell::ModuleHandle(), velmora::test::TestProgramModule());
 }
 
 TEST_F(ShellEntryTest, OwnLocationOfAModuleWithoutPathIsMissing)
