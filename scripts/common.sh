@@ -6,8 +6,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 
-configure_and_build() {  # folder, then extra cmake arguments
+native_options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_BENCH=ON)
+
+configure_and_build() {  # folder, then extra cmake arguments (and --target ... at the end)
   local dir=$1; shift
-  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  local options=() targets=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--target" ]; then targets+=("$1" "$2"); shift 2; else options+=("$1"); shift; fi
+  done
+  cmake -S "$root" -B "$dir" -G Ninja "${options[@]}" >/dev/null
+  cmake --build "$dir" -j "$jobs" "${targets[@]}"
 }

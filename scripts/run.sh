@@ -5,7 +5,8 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$root/scripts/setup.sh"
-configure_and_build "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=OFF
+# The same build folder and options as the tests, building only the host and the add-on.
+configure_and_build "$root/build/native" "${native_options[@]}" --target velmora-host --target velmora_addon
 host="$root/build/native/bin/velmora-host"
 if [ $# -eq 0 ] && [ ! -t 0 ]; then
   # The demonstration works in a fresh user folder of its own.

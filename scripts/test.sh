@@ -19,7 +19,7 @@ if [ -n "$sanitize" ]; then
 fi
 
 echo "== native =="
-configure_and_build "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_BENCH=ON
+configure_and_build "$root/build/native" "${native_options[@]}"
 (cd "$root/build/native" && ctest --output-on-failure)
 
 echo "== Windows (under Wine) =="
