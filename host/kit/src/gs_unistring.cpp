@@ -1,8 +1,9 @@
 // GS::UniString: the host's UTF-16 string value.
 #include <cstring>
-#include <new>
+#include <string>
 
 #include "GSRoot.hpp"
+#include "io_text.hpp"
 
 namespace GS {
 
@@ -40,45 +41,8 @@ UniString::UniString(const char* utf8) : units(nullptr), length(0)
 {
     if (utf8 == nullptr)
         return;
-    // Decode UTF-8; malformed bytes become U+FFFD.
-    const auto* s = reinterpret_cast<const unsigned char*>(utf8);
-    std::size_t n = std::strlen(utf8);
-    auto* out = new uchar_t[2 * n + 1];
-    UInt32 count = 0;
-    for (std::size_t i = 0; i < n;) {
-        unsigned c = s[i];
-        unsigned cp = 0xFFFD;
-        std::size_t extra = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            cp = c & 0x07;
-        }
-        std::size_t j = 1;
-        for (; j <= extra && i + j < n && (s[i + j] & 0xC0) == 0x80; ++j)
-            cp = (cp << 6) | (s[i + j] & 0x3F);
-        if (j <= extra) {
-            cp = 0xFFFD;
-            extra = j - 1;
-        }
-        i += 1 + extra;
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
-            cp -= 0x10000;
-            out[count++] = static_cast<uchar_t>(0xD800 + (cp >> 10));
-            out[count++] = static_cast<uchar_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out[count++] = static_cast<uchar_t>(cp > 0xFFFF ? 0xFFFD : cp);
-        }
-    }
-    Assign(out, count);
-    delete[] out;
+    const std::u16string text = kit::iotext::Utf16FromUtf8(utf8);
+    Assign(text.data(), static_cast<UInt32>(text.size()));
 }
 
 UniString::UniString(const UniString& other) : units(nullptr), length(0)
@@ -162,36 +126,11 @@ UniString& UniString::Append(const uchar_t* more, UInt32 count)
 
 char* UniString::ToUtf8() const
 {
-    auto* out = static_cast<char*>(NewArrayOperator(static_cast<std::size_t>(length) * 3 + 1));
+    const std::string text = kit::iotext::Utf8FromUtf16(ToUStr(), length);
+    auto* out = static_cast<char*>(NewArrayOperator(text.size() + 1));
     if (out == nullptr)
         throw OutOfMemoryException();
-    std::size_t n = 0;
-    for (UInt32 i = 0; i < length; ++i) {
-        unsigned cp = units[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out[n++] = static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out[n++] = static_cast<char>(0xC0 | (cp >> 6));
-            out[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out[n++] = static_cast<char>(0xE0 | (cp >> 12));
-            out[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out[n++] = static_cast<char>(0xF0 | (cp >> 18));
-            out[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    out[n] = 0;
+    std::memcpy(out, text.c_str(), text.size() + 1);
     return out;
 }
 
