@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "kit/Host.hpp"
 #include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
-#include "test_support.hpp"
+#include "settings_fixture.hpp"
 
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
@@ -16,40 +15,16 @@ using velmora::test::WriteFileBytes;
 
 namespace {
 
-std::string Utf8Of(const TS_String& text)
-{
-    return velmora::test::Utf8(text.ToUniString());
-}
+using velmora::test::Utf8Of;
 
-class ConfigFileTest : public ::testing::Test {
+class ConfigFileTest : public velmora::test::SettingsFixture {
 protected:
-    void SetUp() override
-    {
-        kit::SetSpecialFolder(14, folder.Native());
-        Reset();
-    }
-    void TearDown() override
-    {
-        Reset();
-        kit::SetSpecialFolder(14, "");
-    }
-    static void Reset()
-    {
-        ClearSettings(OwnSettings);
-        ClearSettings(SharedSettings);
-        OwnLoaded = false;
-        SharedLoaded = false;
-    }
-    std::string OwnFile() const { return folder.File("VelmoraLibrary_190.cfg"); }
-    std::string SharedFile() const { return folder.File("VelmoraPlugins.cfg"); }
     // Writes a file whose plain content is `plain`.
     void WriteOwn(const std::string& plain) const
     {
         WriteFileBytes(OwnFile(), velmora::test::NibbleSwapped(plain));
     }
     std::string ReadOwn() const { return velmora::test::NibbleSwapped(ReadFileBytes(OwnFile())); }
-
-    TempFolder folder;
 };
 
 TEST_F(ConfigFileTest, PathsNameBothFilesInTheUserFolder)

@@ -5,44 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "kit/Host.hpp"
-#include "language/Language.hpp"
-#include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
-#include "test_support.hpp"
-
-using velmora::test::ReadFileBytes;
-using velmora::test::TempFolder;
+#include "settings_fixture.hpp"
 
 namespace {
 
-std::string Utf8Of(const TS_String& text)
-{
-    return velmora::test::Utf8(text.ToUniString());
-}
-
-class SettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        kit::SetSpecialFolder(14, folder.Native());
-        Reset();
-    }
-    void TearDown() override
-    {
-        Reset();
-        kit::SetSpecialFolder(14, "");
-        CurrentLanguage = 1;
-    }
-    static void Reset()
-    {
-        ClearSettings(OwnSettings);
-        ClearSettings(SharedSettings);
-        OwnLoaded = false;
-        SharedLoaded = false;
-    }
-    TempFolder folder;
-};
+using velmora::test::Utf8Of;
+using SettingsTest = velmora::test::SettingsFixture;
 
 TEST_F(SettingsTest, WholeNumbersReadAsTheirFirstNumber)
 {
@@ -96,7 +65,7 @@ TEST_F(SettingsTest, LanguageCodesCompareWithoutCase)
     };
     for (const Case& c : cases) {
         Reset();
-        std::remove(folder.File("VelmoraLibrary_190.cfg").c_str());
+        std::remove(OwnFile().c_str());
         ASSERT_TRUE(StoreSetting(OwnConfig, c.key, c.value, true));
         Reset();
         CurrentLanguage = 4;

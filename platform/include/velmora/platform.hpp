@@ -11,7 +11,7 @@
 
 namespace velmora::platform {
 
-using Unit = char16_t;  // one UTF-16 code unit
+using Unit = char16_t; // one UTF-16 code unit
 
 // --- Code pages --------------------------------------------------------------
 // Same contract as MultiByteToWideChar / WideCharToMultiByte with flags 0 (and no
@@ -43,4 +43,4 @@ using ThreadProc = unsigned (*)(void* argument);
 // Starts a detached thread; false when the system refuses.
 bool StartDetachedThread(ThreadProc proc, void* argument);
 
-}  // namespace velmora::platform
+} // namespace velmora::platform
