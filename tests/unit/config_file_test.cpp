@@ -10,7 +10,6 @@
 
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
-using velmora::test::TempFolder;
 using velmora::test::WriteFileBytes;
 
 namespace {
