@@ -2,16 +2,15 @@
 
 #include "ACAPI.hpp"
 #include "core/TextEncoding.hpp"
+#include "shell/AddOnIdentity.hpp"
 #include "shell/HostCalls.hpp"
+#include "shell/MenuDispatch.hpp"
 
 const char* const AutoUpdateKey = "AutoUpdate";
 const char* const LanguageCodeKey = "Language_str";
 const char* const LanguageNumberKey = "Language";
 
 namespace {
-
-constexpr Int32 HostMajorVersion = 19;
-constexpr Int16 LanguageMenuCount = 7;
 
 // The first record with exactly this key, or -1.
 Int32 IndexOf(const TS_List<TS_Setting>& settings, const TS_String& key)
@@ -47,7 +46,7 @@ API_MenuItemRef MenuItem(Int16 menu, Int32 item)
 TS_String LastUpdateCheckKey()
 {
     TS_String key("LastUpdateCheck_");
-    Int32 major = HostMajorVersion;
+    Int32 major = velmora::HostMajorVersion;
     key += TS_String::FromNumber(major, 0);
     key += "0";
     return key;
@@ -109,7 +108,7 @@ bool ShowAutoUpdateMark(Int16 firstMenu, Int32 item)
 {
     TS_String stored = GetSetting(OwnConfig, AutoUpdateKey, true);
     Int32 wanted = stored.GetLength() == 0 ? 1 : ParseAnsi(stored);
-    for (Int16 i = 0; i < LanguageMenuCount; ++i) {
+    for (Int16 i = 0; i < velmora::shell::MenuListCount; ++i) {
         API_MenuItemRef ref = MenuItem(static_cast<Int16>(firstMenu + i), item);
         Int32 flags = 0;
         if (ACAPI_Interface(APIIo_GetMenuItemFlagsID, &ref, &flags, nullptr, nullptr) != NoError)
@@ -125,7 +124,7 @@ bool ShowAutoUpdateMark(Int16 firstMenu, Int32 item)
 
 bool ToggleAutoUpdate(Int16 firstMenu, Int32 item)
 {
-    for (Int16 i = 0; i < LanguageMenuCount; ++i) {
+    for (Int16 i = 0; i < velmora::shell::MenuListCount; ++i) {
         API_MenuItemRef ref = MenuItem(static_cast<Int16>(firstMenu + i), item);
         Int32 flags = 0;
         if (ACAPI_Interface(APIIo_GetMenuItemFlagsID, &ref, &flags, nullptr, nullptr) != NoError)
