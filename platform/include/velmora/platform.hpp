@@ -1,6 +1,6 @@
 // The operating-system calls of the add-on, behind one small interface.
 // Two implementations: win32/ (the real Win32 calls) and posix/ (iconv, the C
-// library's wide-character case mapping, libcurl, POSIX threads).
+// library's wide-character case mapping, POSIX threads and the dynamic linker).
 //
 // Paths handed to and returned by this layer are in the host's Windows form
 // (backslash separators); the POSIX implementation maps them with PathForm.
