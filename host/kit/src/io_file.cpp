@@ -10,17 +10,25 @@ namespace IO {
 
 FileSystem fileSystem;
 
+namespace {
+
+// The path of a location and what it names; BadLocation when it has no path.
+GSErrCode ProbeLocation(const Location& location, GS::UniString* path, kit::iosys::EntryKind* kind)
+{
+    if (location.ToPath(path) != NoError)
+        return BadLocation;
+    return kit::iosys::Probe(*path, kind);
+}
+
+} // namespace
+
 // --- File ----------------------------------------------------------------------
 
 File::File(const Location& where, OnNotFound policy) : location(where), status(NoError), handle(nullptr)
 {
     GS::UniString path;
-    if (location.ToPath(&path) != NoError) {
-        status = BadLocation;
-        return;
-    }
     kit::iosys::EntryKind kind = kit::iosys::EntryKind::Missing;
-    status = kit::iosys::Probe(path, &kind);
+    status = ProbeLocation(location, &path, &kind);
     if (status != NoError)
         return;
     switch (kind) {
@@ -161,12 +169,8 @@ GSErrCode File::Flush()
 Folder::Folder(const Location& where) : location(where), status(NoError)
 {
     GS::UniString path;
-    if (location.ToPath(&path) != NoError) {
-        status = BadLocation;
-        return;
-    }
     kit::iosys::EntryKind kind = kit::iosys::EntryKind::Missing;
-    status = kit::iosys::Probe(path, &kind);
+    status = ProbeLocation(location, &path, &kind);
     if (status != NoError)
         return;
     if (kind == kit::iosys::EntryKind::Missing)
@@ -185,11 +189,11 @@ GSErrCode Folder::Delete(const Name& name)
         units.find_first_of(u"\\/") != std::u16string::npos)
         return BadLocation;
     Location target = location;
-    GS::UniString path;
-    if (target.AppendToLocal(name) != NoError || target.ToPath(&path) != NoError)
+    if (target.AppendToLocal(name) != NoError)
         return BadLocation;
+    GS::UniString path;
     kit::iosys::EntryKind kind = kit::iosys::EntryKind::Missing;
-    const GSErrCode error = kit::iosys::Probe(path, &kind);
+    const GSErrCode error = ProbeLocation(target, &path, &kind);
     if (error != NoError)
         return error;
     if (kind == kit::iosys::EntryKind::Missing)
