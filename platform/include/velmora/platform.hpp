@@ -38,9 +38,13 @@ std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_
 // Registers a window message by name (RegisterWindowMessageW); 0 where there is none.
 unsigned RegisterNamedMessage(const Unit* name);
 
-// --- Threads -----------------------------------------------------------------
+// --- Worker threads ----------------------------------------------------------
+// The add-on's own threads. Each is counted as a live worker from StartWorkerThread
+// until its procedure has returned, so that the add-on can wait for its workers
+// before its file is unmapped and nothing of it runs afterwards.
 using ThreadProc = unsigned (*)(void* argument);
-// Starts a detached thread; false when the system refuses.
-bool StartDetachedThread(ThreadProc proc, void* argument);
+// [any thread] Starts a worker running proc(argument); false when the system refuses
+// (proc then never runs). The caller keeps no handle; the worker ends by returning.
+bool StartWorkerThread(ThreadProc proc, void* argument);
 
 } // namespace velmora::platform
