@@ -30,4 +30,4 @@ KIT_API std::string DefaultUserFolder();
 using DebugSink = void (*)(const char* text, void* context);
 KIT_API void SetDebugSink(DebugSink sink, void* context);
 
-}  // namespace kit
+} // namespace kit
