@@ -307,6 +307,9 @@ void AddonHost::Unload(bool callFreeData)
 {
     if (!library.IsOpen())
         return;
+    // The add-on's workers may be waiting for the UI thread, which is about to wait
+    // for them (FreeData): let them go, until this run is over.
+    kit::SetHostShuttingDown(true);
     for (Int16 dialId : kit::OpenDialogs()) {
         Say("[host] closing dialog " + std::to_string(dialId));
         kit::CloseDialog(dialId);
@@ -349,6 +352,7 @@ void AddonHost::Unload(bool callFreeData)
     if (!unfinishedDebugLine.empty())
         Say("[debug] " + unfinishedDebugLine);
     Say("[host] unloaded");
+    kit::SetHostShuttingDown(false);
 }
 
 bool AddonHost::Restart()

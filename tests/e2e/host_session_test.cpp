@@ -10,6 +10,7 @@
 #include "MenuModel.hpp"
 #include "Panel.hpp"
 #include "Script.hpp"
+#include "HostProgram.hpp"
 #include "Session.hpp"
 #include "kit/Host.hpp"
 #include "test_support.hpp"
