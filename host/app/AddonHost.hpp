@@ -117,6 +117,12 @@ private:
     static void DebugSinkThunk(const char* text, void* context);
     std::vector<std::string> ReadStringList(Int16 listId) const;
     void Say(const std::string& line);
+    // A copy of a member guarded by `lock`, for the observers.
+    template <typename T> T Copy(const T& member) const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return member;
+    }
 
     Transcript& transcript;
     std::array<const void*, APIHostTableEntries> table{};

@@ -83,6 +83,19 @@ struct CommandHandlers {
         return item;
     }
 
+    // Runs `check` on item `c.args[0]` of the current dialog (a list, normally) with
+    // the number `c.args[1]` (a row or a count, from `least`), or fails.
+    template <typename Check> static Outcome WithList(Session& s, const Command& c, long least, Check&& check)
+    {
+        long number = 0;
+        if (!ParseNumber(c.args[1], least, MaxShort, &number))
+            return BadUsage(s, c);
+        Outcome failure{};
+        kit::DialogState state;
+        const kit::ItemState* list = Item(s, c, &state, &failure);
+        return list != nullptr ? check(*list, state, number) : failure;
+    }
+
     // A menu item `c.args[0]`, or a failure.
     static const MenuItem* MenuEntry(Session& s, const Command& c, const MenuModel& menu, Outcome* failure)
     {
@@ -162,17 +175,11 @@ struct CommandHandlers {
 
     static Outcome Select(Session& s, const Command& c)
     {
-        Outcome failure{};
-        kit::DialogState state;
-        long row = 0;
-        if (!ParseNumber(c.args[1], 1, MaxShort, &row))
-            return BadUsage(s, c);
-        if (Item(s, c, &state, &failure) == nullptr)
-            return failure;
-        if (!kit::SelectListRow(state.dialId, static_cast<Int16>(std::stoi(c.args[0])),
-                                static_cast<Int16>(row)))
-            return s.Fail(c, "row " + c.args[1] + " of item " + c.args[0] + " cannot be selected");
-        return Outcome::Done;
+        return WithList(s, c, 1, [&](const kit::ItemState& list, const kit::DialogState& state, long row) {
+            if (!kit::SelectListRow(state.dialId, list.number, static_cast<Int16>(row)))
+                return s.Fail(c, "row " + c.args[1] + " of item " + c.args[0] + " cannot be selected");
+            return Outcome::Done;
+        });
     }
 
     static Outcome Close(Session& s, const Command& c)
@@ -295,53 +302,31 @@ struct CommandHandlers {
         return Outcome::Done;
     }
 
-    static Outcome ExpectRows(Session& s, const Command& c)
+    // expect-rows ITEM N, expect-selected ITEM ROW.
+    static Outcome ExpectListNumber(Session& s, const Command& c)
     {
-        Outcome failure{};
-        kit::DialogState state;
-        long rows = 0;
-        if (!ParseNumber(c.args[1], 0, MaxShort, &rows))
-            return BadUsage(s, c);
-        const kit::ItemState* item = Item(s, c, &state, &failure);
-        if (item == nullptr)
-            return failure;
-        if (static_cast<long>(item->rows.size()) != rows)
-            return s.Fail(c, "list " + c.args[0] + " has " + std::to_string(item->rows.size()) + " rows");
-        return Outcome::Done;
-    }
-
-    static Outcome ExpectSelected(Session& s, const Command& c)
-    {
-        Outcome failure{};
-        kit::DialogState state;
-        long row = 0;
-        if (!ParseNumber(c.args[1], 0, MaxShort, &row))
-            return BadUsage(s, c);
-        const kit::ItemState* item = Item(s, c, &state, &failure);
-        if (item == nullptr)
-            return failure;
-        if (item->selectedRow != row)
-            return s.Fail(c, "row " + std::to_string(item->selectedRow) + " of list " + c.args[0] +
-                                 " is selected");
-        return Outcome::Done;
+        return WithList(s, c, 0, [&](const kit::ItemState& list, const kit::DialogState&, long wanted) {
+            const bool rows = c.name == "expect-rows";
+            const long actual = rows ? static_cast<long>(list.rows.size()) : list.selectedRow;
+            if (actual == wanted)
+                return Outcome::Done;
+            return s.Fail(c,
+                          rows ? "list " + c.args[0] + " has " + std::to_string(actual) + " rows"
+                               : "row " + std::to_string(actual) + " of list " + c.args[0] + " is selected");
+        });
     }
 
     static Outcome ExpectRow(Session& s, const Command& c)
     {
-        Outcome failure{};
-        kit::DialogState state;
-        long row = 0;
-        if (!ParseNumber(c.args[1], 1, MaxShort, &row))
-            return BadUsage(s, c);
-        const kit::ItemState* item = Item(s, c, &state, &failure);
-        if (item == nullptr)
-            return failure;
-        if (static_cast<std::size_t>(row) > item->rows.size())
-            return s.Fail(c, "list " + c.args[0] + " has no row " + c.args[1]);
-        const std::string drawn = DrawListRow(item->rows[static_cast<std::size_t>(row) - 1], state.resModule);
-        if (drawn.find(c.args[2]) == std::string::npos)
-            return s.Fail(c, "row " + c.args[1] + " is " + Quote(drawn));
-        return Outcome::Done;
+        return WithList(s, c, 1, [&](const kit::ItemState& list, const kit::DialogState& state, long row) {
+            if (static_cast<std::size_t>(row) > list.rows.size())
+                return s.Fail(c, "list " + c.args[0] + " has no row " + c.args[1]);
+            const std::string drawn =
+                DrawListRow(list.rows[static_cast<std::size_t>(row) - 1], state.resModule);
+            if (drawn.find(c.args[2]) == std::string::npos)
+                return s.Fail(c, "row " + c.args[1] + " is " + Quote(drawn));
+            return Outcome::Done;
+        });
     }
 
     // expect-dialog RESID, expect-no-dialog [RESID].
@@ -514,8 +499,8 @@ const std::vector<CommandSpec>& CommandTable()
         {"expect-hidden", "ITEM", 1, 1, "an item is hidden", H::ExpectItemState},
         {"expect-enabled", "ITEM", 1, 1, "an item is enabled", H::ExpectItemState},
         {"expect-disabled", "ITEM", 1, 1, "an item is disabled", H::ExpectItemState},
-        {"expect-rows", "ITEM N", 2, 2, "a list has N rows", H::ExpectRows},
-        {"expect-selected", "ITEM ROW", 2, 2, "the selected row of a list (0: none)", H::ExpectSelected},
+        {"expect-rows", "ITEM N", 2, 2, "a list has N rows", H::ExpectListNumber},
+        {"expect-selected", "ITEM ROW", 2, 2, "the selected row of a list (0: none)", H::ExpectListNumber},
         {"expect-row", "ITEM ROW \"T\"", 3, 3, "a list row as drawn (texts, image captions) contains T",
          H::ExpectRow},
         {"expect-dialog", "RESID", 1, 1, "a dialog of that resource is open", H::ExpectDialog},

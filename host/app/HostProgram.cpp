@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "AddonHost.hpp"
@@ -33,6 +34,13 @@ bool CodePageUsable(const std::string& text, std::string* error)
     return true;
 }
 
+std::string ReadAll(std::istream& in)
+{
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 // The commands of a script file, of -c, or of standard input; false (with the
 // reason) when they cannot be read. `interactive` when a person types them instead.
 bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTerminal,
@@ -49,17 +57,13 @@ bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTermina
                      (fs::is_directory(options.scriptFile, ec) ? ": it is a folder" : "");
             return false;
         }
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        text = bytes.str();
+        text = ReadAll(file);
     } else if (options.commandsGiven) {
         origin = "-c";
         text = options.commands;
     } else if (!inIsTerminal) {
         origin = "standard input";
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        text = bytes.str();
+        text = ReadAll(in);
     } else {
         *interactive = true;
         return true;
@@ -74,36 +78,35 @@ bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTermina
 
 bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, std::string* error)
 {
+    // The options that take a value, and where it goes.
+    const std::pair<const char*, std::string HostOptions::*> valued[] = {
+        {"--addon", &HostOptions::addonPath},          {"--user-folder", &HostOptions::userFolder},
+        {"--codepage", &HostOptions::codePage},        {"--script", &HostOptions::scriptFile},
+        {"--shell-record", &HostOptions::shellRecord}, {"-c", &HostOptions::commands},
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        std::string* value = nullptr;
-        if (arg == "--help" || arg == "-h")
+        if (arg == "--help" || arg == "-h") {
             options->help = true;
-        else if (arg == "--no-freedata")
+            continue;
+        }
+        if (arg == "--no-freedata") {
             options->freeData = false;
-        else if (arg == "--addon")
-            value = &options->addonPath;
-        else if (arg == "--user-folder")
-            value = &options->userFolder;
-        else if (arg == "--codepage")
-            value = &options->codePage;
-        else if (arg == "--script")
-            value = &options->scriptFile;
-        else if (arg == "--shell-record")
-            value = &options->shellRecord;
-        else if (arg == "-c")
-            value = &options->commands;
-        else {
+            continue;
+        }
+        std::string HostOptions::*member = nullptr;
+        for (const auto& [name, target] : valued)
+            if (arg == name)
+                member = target;
+        if (member == nullptr) {
             *error = "unknown option " + arg;
             return false;
         }
-        if (value == nullptr)
-            continue;
         if (i + 1 >= argc) {
             *error = arg + " needs a value";
             return false;
         }
-        *value = argv[++i];
+        options->*member = argv[++i];
         options->commandsGiven = options->commandsGiven || arg == "-c";
     }
     return options->codePage.empty() || CodePageUsable(options->codePage, error);
@@ -165,8 +168,10 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             status = 3;
         } else {
             ScriptSource script(commands);
-            TerminalSource terminal(in, transcript);
-            CommandSource& source = interactive ? static_cast<CommandSource&>(terminal) : script;
+            std::optional<TerminalSource> terminal;
+            if (interactive)
+                terminal.emplace(in, transcript);
+            CommandSource& source = interactive ? static_cast<CommandSource&>(*terminal) : script;
             Session session(host, transcript, source, userFolder, options.shellRecord);
             status = session.Run();
             host.Unload(options.freeData);

@@ -11,27 +11,11 @@ namespace {
 
 const char* KindName(kit::ItemKind kind)
 {
-    switch (kind) {
-    case kit::ItemKind::PushButton:
-        return "button";
-    case kit::ItemKind::StaticText:
-        return "text";
-    case kit::ItemKind::MultiLineText:
-        return "multitext";
-    case kit::ItemKind::ListBox:
-        return "list";
-    case kit::ItemKind::Icon:
-        return "icon";
-    case kit::ItemKind::Picture:
-        return "picture";
-    case kit::ItemKind::Separator:
-        return "separator";
-    case kit::ItemKind::EditText:
-        return "edit";
-    case kit::ItemKind::CheckBox:
-        return "checkbox";
-    }
-    return "item";
+    // In the order of kit::ItemKind, which counts from 1.
+    static const char* const names[] = {"button",  "text",      "multitext", "list",    "icon",
+                                        "picture", "separator", "edit",      "checkbox"};
+    const auto index = static_cast<std::size_t>(kind) - 1;
+    return index < std::size(names) ? names[index] : "item";
 }
 
 // A text in quotes, with line ends shown as "\n".

@@ -8,45 +8,62 @@
 
 namespace velmora::host {
 
-// What the reader has read, shared with it for as long as either needs it.
+// What the reader has read, shared with it for as long as either needs it. The
+// reader reads a line only when one is asked for, so that it is not inside a read
+// when the session ends (unless the session ended while waiting for a line).
 struct TerminalSource::Lines {
     std::mutex lock;
-    std::condition_variable arrived;
+    std::condition_variable changed;
     std::deque<std::string> lines;
-    bool ended = false;
+    bool asked = false; // a line is wanted and being read
+    bool ended = false; // the input has ended
+    bool stop = false;  // the source is going away
 };
 
 TerminalSource::TerminalSource(std::istream& input, Transcript& output)
     : out(output), lines(std::make_shared<Lines>())
 {
     reader = std::thread([shared = lines, &input] {
-        std::string line;
-        while (std::getline(input, line)) {
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> guard(shared->lock);
+                shared->changed.wait(guard, [&] { return shared->asked || shared->stop; });
+                if (shared->stop)
+                    return;
+            }
+            std::string line;
+            const bool read = static_cast<bool>(std::getline(input, line));
             while (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            std::lock_guard<std::mutex> guard(shared->lock);
-            shared->lines.push_back(line);
-            shared->arrived.notify_all();
+            {
+                std::lock_guard<std::mutex> guard(shared->lock);
+                shared->asked = false;
+                if (read)
+                    shared->lines.push_back(line);
+                else
+                    shared->ended = true;
+                shared->changed.notify_all();
+            }
             kit::WakeUiThread();
+            if (!read)
+                return;
         }
-        std::lock_guard<std::mutex> guard(shared->lock);
-        shared->ended = true;
-        shared->arrived.notify_all();
-        kit::WakeUiThread();
     });
 }
 
 TerminalSource::~TerminalSource()
 {
-    bool ended = false;
+    bool reading = false;
     {
         std::lock_guard<std::mutex> guard(lines->lock);
-        ended = lines->ended;
+        lines->stop = true;
+        reading = lines->asked && !lines->ended;
+        lines->changed.notify_all();
     }
-    if (ended)
-        reader.join();
+    if (reading)
+        reader.detach(); // blocked in a read of the terminal, which outlives the session
     else
-        reader.detach();
+        reader.join();
 }
 
 bool TerminalSource::NextLine(const std::string& prompt, std::string* line)
@@ -64,8 +81,12 @@ bool TerminalSource::NextLine(const std::string& prompt, std::string* line)
                 out.Raw("\n");
                 return false;
             }
+            if (!lines->asked) {
+                lines->asked = true;
+                lines->changed.notify_all();
+            }
             if (!waiting) {
-                lines->arrived.wait(guard, [&] { return !lines->lines.empty() || lines->ended; });
+                lines->changed.wait(guard, [&] { return !lines->lines.empty() || lines->ended; });
                 continue;
             }
         }
