@@ -319,7 +319,8 @@ void AddonHost::Unload(bool callFreeData)
         return;
     // The add-on's workers may be waiting for the UI thread, which is about to wait
     // for them (FreeData): let them go, until this run is over.
-    kit::SetHostShuttingDown(true);
+    if (const int waiting = kit::SetHostShuttingDown(true))
+        Say("[host] letting go of " + std::to_string(waiting) + " call(s) of background work");
     for (Int16 dialId : kit::OpenDialogs()) {
         Say("[host] closing dialog " + std::to_string(dialId));
         kit::CloseDialog(dialId);

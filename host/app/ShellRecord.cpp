@@ -24,7 +24,7 @@ ShellRecord::ShellRecord(std::string recordFile) : file(std::move(recordFile))
         std::ofstream(file, std::ios::binary | std::ios::trunc);
 }
 
-std::vector<std::string> ShellRecord::LinesAfter(std::size_t* seen) const
+std::vector<std::string> ShellRecord::LinesAfter(std::size_t skip) const
 {
     std::vector<std::string> lines;
     if (!Active())
@@ -34,24 +34,32 @@ std::vector<std::string> ShellRecord::LinesAfter(std::size_t* seen) const
     std::size_t index = 0;
     // A line without its line end is still being written: it waits for the next look.
     while (std::getline(in, line) && !in.eof()) {
-        if (index++ < *seen)
+        if (index++ < skip)
             continue;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
     }
-    *seen += lines.size();
     return lines;
 }
 
-std::vector<std::string> ShellRecord::TakeNewForExpectation()
+bool ShellRecord::Find(const std::string& text, std::vector<std::string>* others)
 {
-    return LinesAfter(&expected);
+    std::vector<std::string> lines = LinesAfter(found);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == text) {
+            found += i + 1;
+            return true;
+        }
+    *others = std::move(lines);
+    return false;
 }
 
 std::vector<std::string> ShellRecord::TakeNewForDisplay()
 {
-    return LinesAfter(&displayed);
+    std::vector<std::string> lines = LinesAfter(displayed);
+    displayed += lines.size();
+    return lines;
 }
 
 std::string ShellRecorderFolder()

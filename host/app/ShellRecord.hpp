@@ -16,16 +16,18 @@ public:
 
     bool Active() const { return !file.empty(); }
     const std::string& File() const { return file; }
-    // Lines recorded since the previous call of the same kind: for expectations
-    // (TakeNewForExpectation) and for showing them to a person (TakeNewForDisplay).
-    std::vector<std::string> TakeNewForExpectation();
+    // Looks for `text` among the lines recorded after the last one found this way:
+    // true and past it when it is there; else false with those lines in `others`.
+    bool Find(const std::string& text, std::vector<std::string>* others);
+    // The lines recorded since the previous call, for showing them to a person.
     std::vector<std::string> TakeNewForDisplay();
 
 private:
-    std::vector<std::string> LinesAfter(std::size_t* seen) const;
+    // The complete lines after the first `skip`.
+    std::vector<std::string> LinesAfter(std::size_t skip) const;
 
     std::string file;
-    std::size_t expected = 0;
+    std::size_t found = 0;
     std::size_t displayed = 0;
 };
 

@@ -950,9 +950,11 @@ TEST_F(DialogTest, AtShutdownWaitingWorkersAreLetGo)
         Recorder another;
         opened = OpenModeless(another);
     });
-    // The UI thread does not serve the worker: give it time to queue its alert.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    kit::SetHostShuttingDown(true);
+    // The UI thread does not serve the worker, whose alert waits for it.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (kit::WaitingUiWork() == 0 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::yield();
+    EXPECT_EQ(kit::SetHostShuttingDown(true), 1);
     worker.join();
     EXPECT_EQ(pressed, 1);
     EXPECT_EQ(opened, 0);

@@ -182,13 +182,22 @@ void WakeUiThread()
     q.changed.notify_all();
 }
 
-void SetHostShuttingDown(bool shuttingDown)
+int WaitingUiWork()
+{
+    auto& q = TheQueue();
+    std::lock_guard<std::mutex> guard(q.lock);
+    return static_cast<int>(q.jobs.size());
+}
+
+int SetHostShuttingDown(bool shuttingDown)
 {
     auto& q = TheQueue();
     std::lock_guard<std::mutex> guard(q.lock);
     q.shuttingDown = shuttingDown;
+    const auto waiting = static_cast<int>(q.jobs.size());
     if (shuttingDown)
         uithread::EndQueuedLocked(q, JobState::Dropped);
+    return shuttingDown ? waiting : 0;
 }
 
 } // namespace kit

@@ -111,10 +111,13 @@ KIT_API int RunUiWork();
 KIT_API int WaitForUiWork(double seconds);
 // [any thread] Ends a WaitForUiWork early (new input for the UI thread).
 KIT_API void WakeUiThread();
+// [any thread] How many calls of other threads wait for the UI thread now.
+KIT_API int WaitingUiWork();
 // [any thread] The host is shutting down (quit, restart): work of other threads
 // that waits for the UI thread is dropped, and new work from them is refused,
-// until the state is cleared for the next run.
-KIT_API void SetHostShuttingDown(bool shuttingDown);
+// until the state is cleared for the next run. Returns how many waiting calls
+// were let go.
+KIT_API int SetHostShuttingDown(bool shuttingDown);
 
 // --- Dialogs ---------------------------------------------------------------------
 // [any thread] The open dialogs, once initialised (DG_MSG_INIT answered), until closed.
