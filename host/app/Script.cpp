@@ -71,7 +71,13 @@ bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>*
             if (c == '\\' && i + 1 < text.size()) {
                 char e = text[++i];
                 command.source += e;
-                token += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
+                // Other backslashes stand for themselves (Windows paths read as written).
+                if (e == 'n' || e == 't' || e == 'r')
+                    token += e == 'n' ? '\n' : e == 't' ? '\t' : '\r';
+                else if (e == '\\' || e == '"')
+                    token += e;
+                else
+                    token += std::string{'\\', e};
             } else if (c == '"') {
                 quoted = false;
             } else {

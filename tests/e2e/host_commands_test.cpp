@@ -65,6 +65,7 @@ TEST(HostCommandLanguage, QuotedTextsStateExactBytes)
         {"Windows line ends", R"("one\r\ntwo\r\n")", "one\r\ntwo\r\n"},
         {"a tab", R"("a\tb")", "a\tb"},
         {"a backslash", R"("C:\\Users")", "C:\\Users"},
+        {"a backslash before another letter", R"("C:\Users\me")", "C:\\Users\\me"},
         {"a quote", R"("say \"hi\"")", "say \"hi\""},
         {"a semicolon", R"("a; b")", "a; b"},
         {"an empty text", R"("")", ""},

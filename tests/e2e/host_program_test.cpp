@@ -118,10 +118,7 @@ TEST_F(HostProgramTest, BadInputIsRefusedWithAReasonAndAStatus)
         {"code page 0", {"--codepage", "0", "-c", "quit"}, 2, "from 1 to 65535"},
         {"a negative code page", {"--codepage", "-1", "-c", "quit"}, 2, "from 1 to 65535"},
         {"a code page the system lacks", {"--codepage", "12345", "-c", "quit"}, 2, "does not support"},
-        {"expect-file of a folder",
-         {"-c", "expect-file \"" + userFolder.Native() + "\""},
-         1,
-         "is not a file"},
+        {"expect-file of a folder", {"-c", "expect-file " + userFolder.Native()}, 1, "is not a file"},
         {"an unknown option", {"--bogus"}, 2, "unknown option --bogus"},
         {"an option without its value", {"--addon"}, 2, "--addon needs a value"},
     };
