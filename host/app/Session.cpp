@@ -101,11 +101,11 @@ Outcome Session::Execute(const Command& command)
 }
 
 // The UI thread waits: the add-on's background work runs, and what it changed is
-// drawn. True when something was written.
+// drawn. True when something may have been written (a prompt is then shown again).
 bool Session::Serve(double seconds)
 {
-    kit::WaitForUiWork(seconds);
-    bool wrote = DrawPendingEvents();
+    bool wrote = kit::WaitForUiWork(seconds) > 0; // background work may have asked something
+    wrote = DrawPendingEvents() || wrote;
     if (source.Interactive())
         wrote = ShowNewShellLines() || wrote;
     return wrote;

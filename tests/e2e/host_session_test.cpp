@@ -11,6 +11,7 @@
 
 #include "AddonHost.hpp"
 #include "DG.h"
+#include "FTM.hpp"
 #include "HostProgram.hpp"
 #include "IO.hpp"
 #include "MenuModel.hpp"
@@ -18,6 +19,7 @@
 #include "Script.hpp"
 #include "Session.hpp"
 #include "ShellRecord.hpp"
+#include "TerminalSource.hpp"
 #include "kit/DialogDriver.hpp"
 #include "kit/Host.hpp"
 #include "test_support.hpp"
@@ -363,6 +365,42 @@ TEST_F(HostSessionTest, TheShellRecorderIsTheShellAndExpectShellReadsIt)
     EXPECT_EQ(velmora::test::ReadFileBytes(record), "https://example.test/a b?c=1&d=2\nsecond\n");
     EXPECT_EQ(session.Run(), 0) << transcript.Text();
 #endif
+}
+
+TEST_F(HostSessionTest, AtATerminalBackgroundQuestionsAndTheShellReachThePerson)
+{
+    // The worker's alert comes while the host waits for the first typed line, and is
+    // answered with it; then the person quits.
+    std::istringstream typed("2\nquit\n");
+    velmora::host::TerminalSource terminal(typed, transcript);
+    const std::string record = userFolder.File("shell.txt");
+    velmora::host::Session session(host, transcript, terminal, userFolder.Native(), record);
+    velmora::test::WriteFileBytes(record, "https://example.test/download\n");
+    std::atomic<short> pressed{0};
+    Worker worker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
+    ASSERT_TRUE(WorkerWaits());
+    EXPECT_EQ(session.Run(), 0) << transcript.Text();
+    worker.Finish();
+    EXPECT_EQ(pressed, 2);
+    EXPECT_TRUE(Shows("button (1-2) [1]: [host] alert answered with button 2")) << transcript.Text();
+    EXPECT_TRUE(Shows("shell: https://example.test/download\n")) << transcript.Text();
+
+    // A file dialog asks for a path, showing what the add-on proposes.
+    std::istringstream typedPath("saved.txt\n");
+    velmora::host::TerminalSource pathTerminal(typedPath, transcript);
+    velmora::host::Session pathSession(host, transcript, pathTerminal, userFolder.Native());
+    FTM::FileTypeManager types("Test");
+    const FTM::TypeID text = types.AddType(FTM::FileType("Text Files", "txt", 0, 0, 0));
+    DG::FileDialog save(DG::FileDialog::Save);
+    save.SetTitle("Save as Text...");
+    save.AddFilter(text);
+    save.SelectFile(IO::Location(GS::UniString("Untitled.txt")));
+    ASSERT_TRUE(save.Invoke()) << transcript.Text();
+    EXPECT_EQ(save.GetSelectedFilter(), 0u);
+    EXPECT_TRUE(Shows("+-- file dialog \"Save as Text...\" (save)\n| file name: Untitled.txt\n| type "))
+        << transcript.Text();
+    EXPECT_TRUE(Shows(": Text Files (*.txt)\n+--\npath (empty cancels): [host] file dialog answered with"))
+        << transcript.Text();
 }
 
 // --- The host's two modes -----------------------------------------------------------
