@@ -6,8 +6,8 @@
 // it is not a terminal). Commands are separated by line ends or ";". Arguments are
 // separated by blanks; a text with blanks or ";" is written in double quotes, with
 // the escapes \" \\ \r \n and \t inside (so a script can state a file's exact
-// line ends); any other backslash stands for itself. "#" starts a comment that runs to the end of the line. A bare number
-// N is "menu N".
+// line ends); any other backslash stands for itself. "#" starts a comment that runs to the end of the line. A
+// bare number N is "menu N".
 #pragma once
 
 #include <functional>
