@@ -158,7 +158,7 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
         const char* mode;
         Int32 final;
         O outcome;    // of the comparison with the downloaded list (Failed: no file is left)
-        bool halfway; // a progress report without a total (0.5)
+        bool noTotal; // the server announces no length
     } rows[] = {
         {"newer", DownloadDone, O::UpdateAvailable, false},
         {"up-to-date", DownloadDone, O::UpToDate, false},
@@ -186,10 +186,20 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
         } else {
             EXPECT_FALSE(FileExists(ListFile())) << row.mode << ": a failed download leaves no file";
         }
-        bool halfway = false;
-        for (const Call& call : calls)
-            halfway = halfway || (call.state == DownloadProgress && call.fraction == 0.5);
-        EXPECT_EQ(halfway, row.halfway) << row.mode << ": " << Describe(calls);
+        // Without a total every report of arriving data carries 0.5. libcurl reports
+        // each piece of a chunked body; urlmon reports only its begin and end.
+        int halfway = 0;
+        for (std::size_t i = 1; i + 2 < calls.size(); ++i) {
+            if (row.noTotal) {
+                EXPECT_EQ(calls[i].fraction, 0.5) << row.mode << ": " << Describe(calls);
+            }
+            halfway += calls[i].fraction == 0.5 ? 1 : 0;
+        }
+#ifndef _WIN32
+        if (row.noTotal) {
+            EXPECT_GT(halfway, 0) << row.mode << ": " << Describe(calls);
+        }
+#endif
         EXPECT_EQ(CompareWithVersionList(TS_String(Installed)), row.outcome) << row.mode;
     }
 }

@@ -234,6 +234,20 @@ TEST(WinDownloadFileCallbackImplTest, ProgressReportsBecomeEvents)
     }
 }
 
+TEST(WinDownloadFileCallbackImplTest, AfterAnAbortNothingMoreIsReported)
+{
+    EventLog log;
+    log.answer = true;
+    WinDownloadFileCallbackImpl callback(log, 1024);
+    EXPECT_EQ(callback.OnProgress(10, 100, BINDSTATUS_BEGINDOWNLOADDATA, L""), E_ABORT);
+    EXPECT_TRUE(callback.AbortAsked());
+    log.answer = false;
+    EXPECT_EQ(callback.OnProgress(50, 100, BINDSTATUS_DOWNLOADINGDATA, L""), E_ABORT);
+    EXPECT_EQ(callback.OnProgress(100, 100, BINDSTATUS_ENDDOWNLOADDATA, L""), E_ABORT);
+    EXPECT_EQ(log.events, std::vector<std::string>{"begin"});
+    EXPECT_FALSE(callback.Failed());
+}
+
 TEST(WinDownloadFileCallbackImplTest, AnErrorStatusOrTooMuchDataStopsWithoutReports)
 {
     struct Row {
