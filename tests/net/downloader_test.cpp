@@ -221,6 +221,19 @@ TEST_F(DownloaderTest, TheFileHoldsExactlyTheBody)
     EXPECT_EQ(ReadFileBytes(ListFile()), "");
 }
 
+TEST_F(DownloaderTest, EveryDownloadFetchesAFreshCopy)
+{
+    std::string bodies[2];
+    for (std::string& body : bodies) {
+        const std::vector<Call> calls = Download(ServerUrl("cacheable-counter"));
+        ASSERT_FALSE(calls.empty());
+        ASSERT_EQ(calls.back().state, DownloadDone) << Describe(calls);
+        body = ReadFileBytes(ListFile());
+    }
+    EXPECT_NE(bodies[0], bodies[1]) << "the second download came from a cache";
+    EXPECT_NE(bodies[1].find("request"), std::string::npos);
+}
+
 TEST_F(DownloaderTest, AConnectionRefusedFails)
 {
     const std::string refused = Environment("VELMORA_REFUSED_URL");
