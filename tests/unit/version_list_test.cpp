@@ -100,7 +100,7 @@ TEST(VersionLineTest, IsDigitsAcceptsOnlyDecimalDigits)
         {"a blank", TS_String("1 2"), false},
         {"a sign", TS_String("-1"), false},
         {"a superscript two", TS_String("\xC2\xB2", TextEncoding::Utf8), false},
-        {"an Arabic-Indic digit", TS_String("\xD9\xA3", TextEncoding::Utf8), false},
+        {"a decimal point", TS_String("1.5"), false},
     };
     for (const Row& row : rows)
         EXPECT_EQ(IsDigits(row.text), row.digits) << row.name;
