@@ -148,13 +148,18 @@ void SplitAt(const TS_String& text, char separator, TS_List<TS_String>& fields)
         fields.Insert(TS_String(""), -1);
         return;
     }
+    // The separator's unit, found once: the walk then compares units only.
+    const char separatorText[2] = {separator, 0};
+    const TS_String separatorString(separatorText);
+    const Unit unit = separatorString.GetAt(0);
+    const Unit* units = text.GetUnits();
+    const UInt32 length = text.GetLength();
     UInt32 start = 0;
-    for (;;) {
-        const Int32 found = text.FindChar(separator, start);
-        if (found < 0)
-            break;
-        fields.Insert(text.Mid(start, static_cast<UInt32>(found) - start), -1);
-        start = static_cast<UInt32>(found) + 1;
+    for (UInt32 i = 0; i < length; ++i) {
+        if (unit != 0 && units[i] == unit) {
+            fields.Insert(text.Mid(start, i - start), -1);
+            start = i + 1;
+        }
     }
     fields.Insert(text.Mid(start), -1);
 }
@@ -356,8 +361,10 @@ VersionListOutcome CompareWithVersionList(const TS_String& installedLine)
         const UInt32 lineLength = i - start;
         if (lineLength > 0 && StartsWithField(units + start, lineLength, installed.name)) {
             SplitFields(text.Mid(start, lineLength), fields);
-            if (ValidateVersionLine(fields) == VersionEntry && fields[0].Compare(0, installed.name) == 0 &&
-                fields[2].Compare(0, installed.hostTag) == 0 &&
+            // The host tag is compared before the line is validated: most lines of
+            // the list are for other hosts, and the outcome is the same.
+            if (fields.GetCount() >= 4 && fields[2].Compare(0, installed.hostTag) == 0 &&
+                ValidateVersionLine(fields) == VersionEntry && fields[0].Compare(0, installed.name) == 0 &&
                 MajorPart(fields[1]).Compare(0, installed.major) == 0 && IsEdu(fields) == installed.edu &&
                 SortableDate(fields[3]).IsGreater(installed.sortableDate))
                 upToDate = false;
