@@ -20,7 +20,6 @@ public:
         : observer(transferObserver), limit(maxBytes)
     {
     }
-    virtual ~WinDownloadFileCallbackImpl() = default;
     WinDownloadFileCallbackImpl(const WinDownloadFileCallbackImpl&) = delete;
     WinDownloadFileCallbackImpl& operator=(const WinDownloadFileCallbackImpl&) = delete;
 
