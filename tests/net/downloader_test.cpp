@@ -244,6 +244,16 @@ TEST_F(DownloaderTest, AConnectionRefusedFails)
     EXPECT_FALSE(FileExists(ListFile()));
 }
 
+TEST_F(DownloaderTest, AnUntrustedCertificateFails)
+{
+    const std::string server = Environment("VELMORA_UNTRUSTED_HTTPS_SERVER");
+    ASSERT_FALSE(server.empty());
+    const std::vector<Call> calls = Download(server + "/newer/update_plugins/versions16.txt");
+    ASSERT_EQ(calls.size(), 1u) << Describe(calls);
+    EXPECT_EQ(calls[0].state, DownloadFailed);
+    EXPECT_FALSE(FileExists(ListFile()));
+}
+
 TEST_F(DownloaderTest, AbortOnStartEndsAsAbortedNotFailed)
 {
     const std::vector<Call> calls = Download(
