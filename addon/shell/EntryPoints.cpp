@@ -9,6 +9,7 @@
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
+#include "velmora/platform.hpp"
 
 namespace {
 
@@ -109,6 +110,9 @@ GSErrCode FreeData()
 {
     if (!HostTablePresent())
         return APIERR_GENERAL;
+    // The host unloads the add-on next: its workers end first (a running transfer
+    // aborts), and they still have the token while they end.
+    velmora::platform::StopWorkers(WorkerStopMilliseconds);
     SetHostToken(0);
     return NoError;
 }

@@ -26,7 +26,13 @@ GSErrCode RegisterInterface();
 // Stores the host token, loads the language, installs the seven menu handlers, sets
 // the check mark of the automatic-update item and writes the menu item texts.
 GSErrCode Initialize(Int64 token);
-// Returns 0 and clears the token.
+// How long FreeData waits for the add-on's workers: long enough for a transfer to
+// notice the stop request and end, short enough that quitting the host never hangs.
+constexpr unsigned WorkerStopMilliseconds = 3000;
+
+// [UI thread] Asks the add-on's worker threads to stop and waits for them, at most
+// WorkerStopMilliseconds (a worker still running after that keeps the add-on's
+// file mapped until it ends); then clears the token and returns 0.
 GSErrCode FreeData();
 
 } // namespace velmora::shell
