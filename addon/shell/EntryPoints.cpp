@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "AddOnIdentity.hpp"
+#include "AutoUpdateMark.hpp"
 #include "HostCalls.hpp"
 #include "HostTable.hpp"
 #include "MenuDispatch.hpp"
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"
-#include "prefs/Settings.hpp"
 #include "velmora/platform.hpp"
 
 namespace {
@@ -101,7 +101,7 @@ GSErrCode Initialize(Int64 token)
     GSErrCode err = InstallMenuHandlers();
     if (err != NoError)
         return err;
-    ::ShowAutoUpdateMark(FirstMenuListId, AutoUpdateMenuItem);
+    ShowAutoUpdateMark(FirstMenuListId, AutoUpdateMenuItem);
     RefreshMenuTexts();
     return NoError;
 }
