@@ -21,10 +21,10 @@ struct Signals {
 };
 
 // Code of this file that the worker runs after the test has freed the file.
-__attribute__((noinline)) int Checksum(int seed)
+__attribute__((noinline)) unsigned Checksum(unsigned seed)
 {
-    int sum = 0;
-    for (int i = 0; i < 1000; ++i)
+    unsigned sum = 0;
+    for (unsigned i = 0; i < 1000; ++i)
         sum = sum * 31 + seed + i;
     return sum;
 }
@@ -37,7 +37,7 @@ unsigned Worker(void* data)
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (signals.release->load() == 0 && std::chrono::steady_clock::now() < limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    volatile int sum = Checksum(signals.release->load());
+    volatile unsigned sum = Checksum(static_cast<unsigned>(signals.release->load()));
     signals.progress->store(sum != 0 ? 2 : 3);
     return 0;
 }
