@@ -1,7 +1,6 @@
 #include "core/ResStrings.hpp"
 
 #include "RS.hpp"
-#include "language/Language.hpp"
 #include "shell/HostCalls.hpp"
 
 namespace {
@@ -20,22 +19,25 @@ bool FetchEntry(TS_String& target, Int32 listId, Int32 entry)
     return true;
 }
 
+// The English list of the family that `listId` belongs to, or 0 for a list of no family.
+Int32 EnglishListOf(Int32 listId)
+{
+    constexpr Int16 families[] = {MenuListBase, MenuTextListBase, LibraryListBase, MessageListBase};
+    for (Int16 base : families)
+        if (listId >= base && listId < base + FamilyLanguageCount)
+            return base + 1;
+    return 0;
+}
+
 } // namespace
 
 TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry)
 {
-    Int16 language = CurrentLanguage;
     if (FetchEntry(target, listId, entry))
         return target;
-    if (language != 1 && FetchEntry(target, listId - language + 1, entry))
+    const Int32 english = EnglishListOf(listId);
+    if (english != 0 && english != listId && FetchEntry(target, english, entry))
         return target;
     target = MissingText;
     return target;
-}
-
-TS_String LocalisedText(Int16 base, Int32 entry)
-{
-    TS_String text;
-    GetResString(text, static_cast<Int16>(base + CurrentLanguage), entry);
-    return text;
 }

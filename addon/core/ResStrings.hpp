@@ -11,10 +11,12 @@ constexpr Int16 MenuTextListBase = 32510; // the item texts without control code
 constexpr Int16 LibraryListBase = 32530;  // library information (five languages)
 constexpr Int16 MessageListBase = 32710;  // messages shared by the family
 
-// Assigns entry `entry` (from 1) of list `listId` to `target`; when that list or
-// entry is missing, the same entry of the English list of the family (unless the
-// current language is English); else "_ERR_NO_". Returns `target`.
-TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry);
+// Language indices run from 0 to 6; a family's English list is its base + 1.
+constexpr Int16 FamilyLanguageCount = 7;
 
-// Entry `entry` of the family `base` in the current language.
-TS_String LocalisedText(Int16 base, Int32 entry);
+// [any thread] Assigns entry `entry` (from 1) of list `listId` to `target`; when
+// that list or entry is missing, the same entry of the English list of the list's
+// family (unless `listId` is that list); else "_ERR_NO_". Returns `target`.
+// Callers pass base + CurrentLanguage (LocalisedText in language/Language.hpp does),
+// so the language is read from the list itself and this layer needs none.
+TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry);

@@ -2,6 +2,7 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
+#include "language/Language.hpp"
 
 namespace {
 

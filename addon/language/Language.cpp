@@ -1,9 +1,10 @@
 #include "language/Language.hpp"
 
+#include "core/ResStrings.hpp"
 #include "core/TextEncoding.hpp"
 #include "prefs/Settings.hpp"
 
-Int16 CurrentLanguage = EnglishLanguage;
+std::atomic<Int16> CurrentLanguage{EnglishLanguage};
 
 TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
 
@@ -15,6 +16,13 @@ ConfigFileId LanguageFile()
 }
 
 } // namespace
+
+TS_String LocalisedText(Int16 base, Int32 entry)
+{
+    TS_String text;
+    GetResString(text, static_cast<Int16>(base + CurrentLanguage.load()), entry);
+    return text;
+}
 
 bool LoadLanguage(bool reRead)
 {
@@ -48,5 +56,5 @@ void SaveLanguage()
 {
     if (CurrentLanguage < 0 || CurrentLanguage >= LanguageCount)
         CurrentLanguage = EnglishLanguage;
-    StoreSetting(LanguageFile(), LanguageCodeKey, LanguageCodes[CurrentLanguage], true);
+    StoreSetting(LanguageFile(), LanguageCodeKey, LanguageCodes[CurrentLanguage.load()], true);
 }

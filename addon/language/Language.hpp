@@ -3,6 +3,8 @@
 // the language dialog.
 #pragma once
 
+#include <atomic>
+
 #include "DG.h"
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
@@ -11,14 +13,20 @@
 constexpr Int16 LanguageCount = 7;
 constexpr Int16 EnglishLanguage = 1;
 
-// The current language, 1 when the library is loaded; always 0 to 6.
-extern Int16 CurrentLanguage;
+// The current language, 1 when the library is loaded; always 0 to 6. Written on the
+// UI thread; atomic, because a worker's alert reads it for its texts.
+extern std::atomic<Int16> CurrentLanguage;
 // "ita", "int", "fra", "ger", "spa", "jap", "rus", by index.
 extern TS_String LanguageCodes[LanguageCount];
 
 // Identity of the add-on as far as languages go.
 constexpr bool LanguageInOwnConfig = true;   // the language keys live in the own file
 extern const char* const AvailableLanguages; // "ita int": the languages the dialog offers
+
+// [any thread] Entry `entry` of the string-list family `base` (core/ResStrings.hpp)
+// in the current language, with the English text or "_ERR_NO_" in its place when
+// that language's list lacks it.
+TS_String LocalisedText(Int16 base, Int32 entry);
 
 // Reads the language from the configuration (re-reading the shared file first when
 // asked); true when a language key was found, else English and false.

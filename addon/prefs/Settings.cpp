@@ -1,10 +1,7 @@
 #include "prefs/Settings.hpp"
 
-#include "ACAPI.hpp"
 #include "core/TextEncoding.hpp"
 #include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
-#include "shell/MenuDispatch.hpp"
 
 const char* const AutoUpdateKey = "AutoUpdate";
 const char* const LanguageCodeKey = "Language_str";
@@ -31,14 +28,6 @@ bool EnsureLoaded(ConfigFileId file, bool loadIfNeeded)
 Int32 ParseAnsi(const TS_String& text)
 {
     return text.ToLong();
-}
-
-API_MenuItemRef MenuItem(Int16 menu, Int32 item)
-{
-    API_MenuItemRef ref{};
-    ref.menuResID = menu;
-    ref.itemIndex = item;
-    return ref;
 }
 
 } // namespace
@@ -102,41 +91,4 @@ bool StoreSetting(ConfigFileId file, TS_String key, TS_String value, bool create
     LoadConfig(file, true);
     PutSetting(file, key, value, create);
     return SaveConfig(file);
-}
-
-bool ShowAutoUpdateMark(Int16 firstMenu, Int32 item)
-{
-    TS_String stored = GetSetting(OwnConfig, AutoUpdateKey, true);
-    Int32 wanted = stored.GetLength() == 0 ? 1 : ParseAnsi(stored);
-    for (Int16 i = 0; i < velmora::shell::MenuListCount; ++i) {
-        API_MenuItemRef ref = MenuItem(static_cast<Int16>(firstMenu + i), item);
-        Int32 flags = 0;
-        if (ACAPI_Interface(APIIo_GetMenuItemFlagsID, &ref, &flags, nullptr, nullptr) != NoError)
-            continue;
-        if (wanted == 1)
-            flags |= API_MenuItemChecked;
-        else if (wanted == 0)
-            flags &= ~API_MenuItemChecked;
-        ACAPI_Interface(APIIo_SetMenuItemFlagsID, &ref, &flags, nullptr, nullptr);
-    }
-    return true;
-}
-
-bool ToggleAutoUpdate(Int16 firstMenu, Int32 item)
-{
-    for (Int16 i = 0; i < velmora::shell::MenuListCount; ++i) {
-        API_MenuItemRef ref = MenuItem(static_cast<Int16>(firstMenu + i), item);
-        Int32 flags = 0;
-        if (ACAPI_Interface(APIIo_GetMenuItemFlagsID, &ref, &flags, nullptr, nullptr) != NoError)
-            continue;
-        if ((flags & API_MenuItemChecked) != 0) {
-            flags &= ~API_MenuItemChecked;
-            StoreSetting(OwnConfig, AutoUpdateKey, "0", true);
-        } else {
-            flags |= API_MenuItemChecked;
-            StoreSetting(OwnConfig, AutoUpdateKey, "1", true);
-        }
-        ACAPI_Interface(APIIo_SetMenuItemFlagsID, &ref, &flags, nullptr, nullptr);
-    }
-    return true;
 }

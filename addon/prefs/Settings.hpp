@@ -25,8 +25,3 @@ bool PutSetting(ConfigFileId file, TS_String key, TS_String value, bool create);
 bool PutSettingInt(ConfigFileId file, TS_String key, Int32 value, bool create);
 // Loads if needed, puts, and saves the whole file; the result of the save.
 bool StoreSetting(ConfigFileId file, TS_String key, TS_String value, bool create);
-
-// The check mark of the automatic-update item (`item`) in the seven language menus
-// `firstMenu` to `firstMenu` + 6: set from "AutoUpdate", or flipped and stored.
-bool ShowAutoUpdateMark(Int16 firstMenu, Int32 item);
-bool ToggleAutoUpdate(Int16 firstMenu, Int32 item);

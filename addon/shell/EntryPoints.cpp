@@ -3,12 +3,13 @@
 #include <cstring>
 
 #include "AddOnIdentity.hpp"
+#include "AutoUpdateMark.hpp"
 #include "HostCalls.hpp"
 #include "HostTable.hpp"
 #include "MenuDispatch.hpp"
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"
-#include "prefs/Settings.hpp"
+#include "velmora/platform.hpp"
 
 namespace {
 
@@ -100,7 +101,7 @@ GSErrCode Initialize(Int64 token)
     GSErrCode err = InstallMenuHandlers();
     if (err != NoError)
         return err;
-    ::ShowAutoUpdateMark(FirstMenuListId, AutoUpdateMenuItem);
+    ShowAutoUpdateMark(FirstMenuListId, AutoUpdateMenuItem);
     RefreshMenuTexts();
     return NoError;
 }
@@ -109,6 +110,9 @@ GSErrCode FreeData()
 {
     if (!HostTablePresent())
         return APIERR_GENERAL;
+    // The host unloads the add-on next: its workers end first (a running transfer
+    // aborts), and they still have the token while they end.
+    velmora::platform::StopWorkers(WorkerStopMilliseconds);
     SetHostToken(0);
     return NoError;
 }

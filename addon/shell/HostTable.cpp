@@ -1,14 +1,17 @@
 #include "HostTable.hpp"
 
+#include <atomic>
 #include <cstring>
 
 #include "HostCalls.hpp"
 
 namespace {
 
-const void* hostTable[APIHostTableEntries] = {};
-bool tablePresent = false;
-Int64 hostToken = 0;
+// Atomic, because worker threads call the host through the table and pass the token
+// while the user-interface thread may clear them (FreeData, unload).
+std::atomic<const void*> hostTable[APIHostTableEntries] = {};
+std::atomic<bool> tablePresent{false};
+std::atomic<Int64> hostToken{0};
 
 // The entry as a function of type Proc; null when there is no table or no entry.
 template <typename Proc> Proc EntryAs(int index)
@@ -23,7 +26,7 @@ template <typename Proc> Proc EntryAs(int index)
 // The error for a call that finds no function: no table at all, or an empty entry.
 GSErrCode MissingEntryError()
 {
-    return tablePresent ? APIERR_NOTSUPPORTED : APIERR_GENERAL;
+    return tablePresent.load() ? APIERR_NOTSUPPORTED : APIERR_GENERAL;
 }
 
 } // namespace
@@ -32,37 +35,39 @@ namespace velmora::shell {
 
 void StoreHostTable(const void* const* table)
 {
-    std::memcpy(static_cast<void*>(hostTable), static_cast<const void*>(table), APIHostTableBytes);
-    tablePresent = true;
+    for (int i = 0; i < APIHostTableEntries; ++i)
+        hostTable[i].store(table[i]);
+    tablePresent.store(true);
 }
 
 bool HostTablePresent()
 {
-    return tablePresent;
+    return tablePresent.load();
 }
 
 const void* HostTableEntry(int index)
 {
-    if (!tablePresent || index < 0 || index >= APIHostTableEntries)
+    if (!tablePresent.load() || index < 0 || index >= APIHostTableEntries)
         return nullptr;
-    return hostTable[index];
+    return hostTable[index].load();
 }
 
 Int64 HostToken()
 {
-    return hostToken;
+    return hostToken.load();
 }
 
 void SetHostToken(Int64 token)
 {
-    hostToken = token;
+    hostToken.store(token);
 }
 
 void ResetHostState()
 {
-    std::memset(static_cast<void*>(hostTable), 0, APIHostTableBytes);
-    tablePresent = false;
-    hostToken = 0;
+    for (auto& entry : hostTable)
+        entry.store(nullptr);
+    tablePresent.store(false);
+    hostToken.store(0);
 }
 
 } // namespace velmora::shell
@@ -96,7 +101,7 @@ GSErrCode ACAPI_Install_MenuHandler(Int16 menuStrResID, APIMenuCommandProc handl
     auto proc = EntryAs<APIInstallMenuHandlerProc>(APIEntry_InstallMenuHandler);
     if (proc == nullptr)
         return MissingEntryError();
-    return proc(hostToken, menuStrResID, handler);
+    return proc(hostToken.load(), menuStrResID, handler);
 }
 
 void ACAPI_KeepInMemory(bool keep)
@@ -104,7 +109,7 @@ void ACAPI_KeepInMemory(bool keep)
     auto proc = EntryAs<APIKeepInMemoryProc>(APIEntry_KeepInMemory);
     if (proc == nullptr)
         return;
-    proc(hostToken, keep);
+    proc(hostToken.load(), keep);
 }
 
 GSErrCode ACAPI_RegisterModelessWindow(Int32 refId, APIModelessWindowCallbackProc callback,
@@ -119,7 +124,7 @@ GSErrCode ACAPI_RegisterModelessWindow(Int32 refId, APIModelessWindowCallbackPro
     std::memcpy(record.bytes + API_ModelessWindowRec::CallbackOffset, &callback, sizeof(callback));
     std::memcpy(record.bytes + API_ModelessWindowRec::FlagsOffset, &controlFlags, sizeof(controlFlags));
     std::memcpy(record.bytes + API_ModelessWindowRec::GuidOffset, &windowId, sizeof(windowId));
-    return proc(hostToken, &record);
+    return proc(hostToken.load(), &record);
 }
 
 GSErrCode ACAPI_UnregisterModelessWindow(Int32 refId)
@@ -127,7 +132,7 @@ GSErrCode ACAPI_UnregisterModelessWindow(Int32 refId)
     auto proc = EntryAs<APIUnregisterModelessWindowProc>(APIEntry_UnregisterModelessWindow);
     if (proc == nullptr)
         return MissingEntryError();
-    return proc(hostToken, refId);
+    return proc(hostToken.load(), refId);
 }
 
 GSErrCode ACAPI_Interface(Int32 code, void* p1, void* p2, void* p3, void* p4)
@@ -135,5 +140,5 @@ GSErrCode ACAPI_Interface(Int32 code, void* p1, void* p2, void* p3, void* p4)
     auto proc = EntryAs<APIInterfaceProc>(APIEntry_Interface);
     if (proc == nullptr)
         return MissingEntryError();
-    return proc(hostToken, code, p1, p2, p3, p4);
+    return proc(hostToken.load(), code, p1, p2, p3, p4);
 }

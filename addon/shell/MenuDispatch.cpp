@@ -1,5 +1,6 @@
 #include "MenuDispatch.hpp"
 
+#include "AutoUpdateMark.hpp"
 #include "HostCalls.hpp"
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"

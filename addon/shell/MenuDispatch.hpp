@@ -24,15 +24,16 @@ constexpr Int32 InfoMenuItem = 5;
 // handled: the first command also reloads the language.
 extern bool PendingFirstCommand;
 
-// The handler for menu list 32500 + index (index 0 to 6). Each returns 0 and passes
-// the command to DoMenuCommand with its own list id.
+// The handler for menu list 32500 + index (index 0 to 6), which the host calls on
+// the [UI thread] with parameters it owns. Each returns 0 and passes the command to
+// DoMenuCommand with its own list id.
 APIMenuCommandProc MenuCommandHandler(int index);
 
-// Installs the seven handlers with the host; returns the bitwise OR of the seven
+// [UI thread] Installs the seven handlers with the host; returns the bitwise OR of the seven
 // host results.
 GSErrCode InstallMenuHandlers();
 
-// The dispatcher: a command for another menu than `ownListId` does nothing;
+// [UI thread] The dispatcher: a command for another menu than `ownListId` does nothing;
 // otherwise the host is asked to keep the add-on loaded and the command is acted on.
 void DoMenuCommand(const API_MenuParams* params, Int16 ownListId);
 

@@ -1,6 +1,8 @@
 #include "Module.hpp"
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 #include "HostCalls.hpp"
 #include "HostTable.hpp"
@@ -12,11 +14,21 @@ namespace {
 
 void* moduleHandle = nullptr;
 GS::uchar_t modulePath[velmora::shell::ModulePathCapacity] = {};
-GSResModule resModule = InvalidResModule;
+// Atomic: a worker's alert fetches its texts through it while the unload may clear it.
+std::atomic<GSResModule> resModule{InvalidResModule};
 
-// The add-on's own location, built from the module path on first request.
+// The add-on's own location, built from the module path on first request, which
+// may come from any thread.
+std::mutex ownLocationLock;
 IO::Location ownLocation;
 bool ownLocationBuilt = false;
+
+void ForgetOwnLocation()
+{
+    std::lock_guard<std::mutex> guard(ownLocationLock);
+    ownLocation = IO::Location();
+    ownLocationBuilt = false;
+}
 
 // UTF-8 form of a UTF-16 text for the debug output; unpaired surrogates become U+FFFD.
 // `out` holds at least 3 bytes per unit plus the terminator.
@@ -60,19 +72,24 @@ void OnModuleLoad(void* handle)
     velmora::platform::RegisterNamedMessage(fileNameOkMessage);
 
     ResetHostState();
-    ownLocation = IO::Location();
-    ownLocationBuilt = false;
+    ForgetOwnLocation();
     moduleHandle = handle;
     std::memset(modulePath, 0, sizeof(modulePath));
     velmora::platform::ModuleFilePath(handle, modulePath, ModulePathCapacity);
-    resModule = RSInitModuleImageCache(handle);
+    resModule.store(RSInitModuleImageCache(handle));
 }
 
 void OnModuleUnload()
 {
-    if (resModule != InvalidResModule)
-        RSRemoveModuleImageCache(resModule);
-    resModule = InvalidResModule;
+    // Every worker holds a reference to the add-on's file, so the file is unloaded
+    // only once none runs any more (the last one may be running this unload): the
+    // request reaches late stragglers of the platform's bookkeeping at most, and
+    // nothing waits here, where the system's loader lock may be held.
+    velmora::platform::StopWorkers(0);
+
+    const GSResModule module = resModule.exchange(InvalidResModule);
+    if (module != InvalidResModule)
+        RSRemoveModuleImageCache(module);
 
     if (HostToken() != 0) {
         char path[ModulePathCapacity * 3 + 1];
@@ -81,8 +98,7 @@ void OnModuleUnload()
         SetHostToken(0);
     }
 
-    ownLocation = IO::Location();
-    ownLocationBuilt = false;
+    ForgetOwnLocation();
 }
 
 void* ModuleHandle()
@@ -99,13 +115,14 @@ const GS::uchar_t* ModulePath()
 
 GSResModule ACAPI_GetOwnResModule()
 {
-    return resModule;
+    return resModule.load();
 }
 
 GSErrCode ACAPI_GetOwnLocation(IO::Location* out)
 {
     if (out == nullptr)
         return APIERR_BADPARS;
+    std::lock_guard<std::mutex> guard(ownLocationLock);
     if (!ownLocationBuilt) {
         ownLocation = IO::Location(GS::UniString(modulePath));
         ownLocationBuilt = true;

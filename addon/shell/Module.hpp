@@ -14,9 +14,11 @@ constexpr std::size_t ModulePathCapacity = 260;
 // the library's file path and opens the host's resource cache for the library.
 // The library starts in the loaded state: no host table, no token.
 void OnModuleLoad(void* moduleHandle);
-// Process detach: closes the resource cache and, when the host never called
-// FreeData, writes the abnormal-termination line to the debug output and clears
-// the token.
+// Process detach: asks any worker to stop without waiting (the loader's lock may be
+// held; workers keep the file mapped while they run, so none runs here unless it
+// is the thread doing the unload), closes the resource cache and, when the host
+// never called FreeData, writes the abnormal-termination line to the debug output
+// and clears the token.
 void OnModuleUnload();
 
 void* ModuleHandle();

@@ -1,4 +1,4 @@
-// Code-page conversion and case mapping on Windows: the system's own calls.
+// Code-page conversion on Windows: the system's own calls.
 #include <windows.h>
 
 #include "velmora/platform.hpp"
@@ -25,22 +25,6 @@ int WideToMultiByte(unsigned codePage, const Unit* source, int count, char* targ
 unsigned AnsiCodePage()
 {
     return ::GetACP();
-}
-
-Unit ToLowerUnit(Unit unit)
-{
-    // A real one-unit string: CharLowerW takes a pointer below 0x10000 as a
-    // character rather than as a string.
-    wchar_t text[2] = {static_cast<wchar_t>(unit), 0};
-    ::CharLowerW(text);
-    return static_cast<Unit>(text[0]);
-}
-
-Unit ToUpperUnit(Unit unit)
-{
-    wchar_t text[2] = {static_cast<wchar_t>(unit), 0};
-    ::CharUpperW(text);
-    return static_cast<Unit>(text[0]);
 }
 
 } // namespace velmora::platform

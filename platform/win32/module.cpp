@@ -1,8 +1,7 @@
-// The module's file path, window messages and threads on Windows.
+// The module's file path and window-message numbers on Windows.
 #include <windows.h>
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "velmora/platform.hpp"
@@ -43,38 +42,6 @@ unsigned RegisterNamedMessage(const Unit* name)
     if (name == nullptr)
         return 0;
     return ::RegisterWindowMessageW(reinterpret_cast<const wchar_t*>(name));
-}
-
-namespace {
-
-struct Start {
-    ThreadProc proc;
-    void* argument;
-};
-
-DWORD WINAPI Run(LPVOID data)
-{
-    Start start = *static_cast<Start*>(data);
-    delete static_cast<Start*>(data);
-    return start.proc(start.argument);
-}
-
-} // namespace
-
-bool StartWorkerThread(ThreadProc proc, void* argument)
-{
-    if (proc == nullptr)
-        return false;
-    auto* start = new (std::nothrow) Start{proc, argument};
-    if (start == nullptr)
-        return false;
-    HANDLE thread = ::CreateThread(nullptr, 0, Run, start, 0, nullptr);
-    if (thread == nullptr) {
-        delete start;
-        return false;
-    }
-    ::CloseHandle(thread);
-    return true;
 }
 
 } // namespace velmora::platform

@@ -39,13 +39,37 @@ std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_
 unsigned RegisterNamedMessage(const Unit* name);
 
 // --- Worker threads ----------------------------------------------------------
-// The add-on's own threads. Each is counted as a live worker from StartWorkerThread
-// until its procedure has returned, so that the add-on can wait for its workers
-// before its file is unmapped and nothing of it runs afterwards.
+// The add-on's own threads, kept in a registry so that the add-on can account for
+// them before its file is unmapped: nothing of the add-on may run after that.
+//
+// A worker counts as live from StartWorkerThread until it has really left the
+// add-on's code (its thread has ended), not merely until its procedure returned.
+// Each worker also holds a reference to the file that contains the add-on for as
+// long as it runs (Windows: a module reference released by FreeLibraryAndExitThread;
+// POSIX: a dlopen reference that the C library releases as the thread ends). So
+// when the host frees the add-on while a worker still runs (without FreeData, or
+// after StopWorkers gave up), the file stays mapped until the last worker has left,
+// and the unload then happens on that worker's thread; nothing runs unmapped.
 using ThreadProc = unsigned (*)(void* argument);
-// [any thread] Starts a worker running proc(argument); false when the system refuses
-// (proc then never runs). The caller keeps no handle; the worker ends by returning.
+
+// [any thread] Starts a worker running proc(argument); false when the system
+// refuses or while a stop is requested (proc then never runs). The caller keeps no
+// handle; the worker ends by returning from proc, which owns `argument`.
 bool StartWorkerThread(ThreadProc proc, void* argument);
+
+// [any thread] The number of live workers (started and not yet ended).
+int LiveWorkerCount();
+
+// [any thread] True from the moment StopWorkers asks the workers to stop until it
+// has seen all of them end. Long-running work (a transfer) polls it and ends early.
+bool StopRequested();
+
+// [UI thread] Asks every worker to stop and waits until all have ended, at most
+// `timeoutMilliseconds` (0: only looks). True when no worker is left; the stop
+// request is then withdrawn and new workers may start. False when some still run
+// after the bound: the request stays, and the workers keep the add-on's file mapped
+// (see above) until they end.
+bool StopWorkers(unsigned timeoutMilliseconds);
 
 // --- Shell -------------------------------------------------------------------
 // [any thread] Hands `target` (zero-terminated bytes of the ANSI code page: a web

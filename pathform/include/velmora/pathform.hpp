@@ -1,6 +1,7 @@
-// Translation between the host's Windows path form and POSIX paths.
-// "Z:\a\b" <-> "/a/b" (the root of the POSIX file system is drive Z:, as under
-// Wine); any other path only exchanges its separators.
+// Translation between the host's Windows path form and POSIX paths, shared by the
+// add-on's platform layer, the host's kit and the host program: all three present
+// POSIX files to the add-on the same way. "Z:\a\b" <-> "/a/b" (the root of the POSIX
+// file system is drive Z:, as under Wine); any other path only exchanges its separators.
 #pragma once
 
 #include <string>
