@@ -9,6 +9,7 @@
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
+#include "update/UpdateCheck.hpp"
 
 namespace {
 
@@ -109,6 +110,8 @@ GSErrCode FreeData()
 {
     if (!HostTablePresent())
         return APIERR_GENERAL;
+    // Nothing of the add-on may be left for the host to call after its release.
+    EndUpdateCheck();
     SetHostToken(0);
     return NoError;
 }
