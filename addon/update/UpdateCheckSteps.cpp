@@ -28,6 +28,9 @@ UInt32 SerialOf(const void* userData)
 
 void CreateCheckWindow(UInt32 serial)
 {
+    // A check cancelled, or stopped by the add-on's release, while its window waited.
+    if (AbortRequested(serial))
+        return;
     const GSResModule module = ACAPI_GetOwnResModule();
     const short dialId = DGModelessInit(module, UpdateDialogId, module, UpdateDialogCallback,
                                         static_cast<DGUserData>(serial), DG_DLG_NOGROW);
