@@ -16,6 +16,7 @@ using namespace velmora::update;
 namespace {
 
 constexpr int DoNothingKind = 2;
+constexpr long TransferEndWaitMs = 3000;
 
 // A last check in the future (a clock set back, or a damaged value that reads as
 // 2038) is no check: it would otherwise suppress automatic checks for years.
@@ -83,4 +84,8 @@ void EndUpdateCheck()
     const UInt32 serial = CurrentCheck().serial;
     RequestAbort(serial);
     CloseCheckWindow(serial);
+    // The transfer sees the request at its next report; its worker must be out of
+    // the add-on's code before the host unmaps it. A server that sends nothing at
+    // all cannot be waited for longer than a moment.
+    WaitForTransfers(TransferEndWaitMs);
 }

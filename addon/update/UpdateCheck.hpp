@@ -57,6 +57,8 @@ short UpdateDialogCallback(short message, short dialId, short item, DGUserData u
 // [any thread] Sets the window's texts and visibility from the state of the check.
 void FillUpdateDialog(short dialId);
 
-// [UI thread] Before the add-on is released: a running check is asked to stop and
-// its window is closed, so that nothing of the add-on is left for the host to call.
+// [UI thread] Before the add-on is released, while the host lets go of the workers'
+// dialog calls: a running check is asked to stop, its window is closed, and its
+// transfer is waited for (at most 3 s), so that nothing of the add-on is left for
+// the host to call and no worker is inside the add-on when it is unmapped.
 void EndUpdateCheck();

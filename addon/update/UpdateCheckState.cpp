@@ -1,5 +1,7 @@
 #include "update/UpdateCheckState.hpp"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 #include "update/UpdateCheck.hpp"
@@ -9,6 +11,7 @@ namespace {
 
 struct Shared {
     std::mutex lock;
+    std::condition_variable transferEnded;
     UInt32 lastSerial = 0;
     CheckView check;
     TS_String listAddress;
@@ -188,8 +191,10 @@ PendingWork TransferEnded(UInt32 serial)
     Shared& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     PendingWork work;
-    if (s.transferRunning && s.transferSerial == serial)
+    if (s.transferRunning && s.transferSerial == serial) {
         s.transferRunning = false;
+        s.transferEnded.notify_all();
+    }
     if (s.transferRunning || !s.transferPending)
         return work;
     s.transferPending = false;
@@ -201,6 +206,14 @@ PendingWork TransferEnded(UInt32 serial)
     work.serial = s.check.serial;
     work.manual = s.check.manual;
     return work;
+}
+
+bool WaitForTransfers(long limitMs)
+{
+    Shared& s = State();
+    std::unique_lock<std::mutex> guard(s.lock);
+    return s.transferEnded.wait_for(guard, std::chrono::milliseconds(limitMs),
+                                    [&] { return !s.transferRunning; });
 }
 
 void ResetChecks()

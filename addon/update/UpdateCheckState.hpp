@@ -80,6 +80,12 @@ bool DecideOutcome(UInt32 serial, Int16 updateState);
 // check has been cancelled meanwhile).
 PendingWork TransferEnded(UInt32 serial);
 
+// [UI thread] Waits at most `limitMs` milliseconds until no transfer of a check is
+// running; true when none is. Only while the host lets go of the workers' dialog
+// calls (at the add-on's release), else a worker waiting for this thread would wait
+// the whole limit.
+bool WaitForTransfers(long limitMs);
+
 // [UI thread] Forgets the checks (for tests); only while no transfer runs.
 void ResetChecks();
 
