@@ -1,6 +1,7 @@
 # A short tour of the add-on in velmora-host, for a run without a terminal:
-# the menu, the automatic-update mark, the language dialog, and a restart of the
-# host that finds both choices again.
+# the menu, the automatic-update mark, the language dialog, a restart of the
+# host that finds both choices again, and a check for updates against the local
+# update server that scripts/run.sh starts.
 echo "The add-on's menu as registered in English:"
 show
 echo "Turn the automatic update check off:"
@@ -17,4 +18,11 @@ restart
 expect-menu 1 "Informazioni su VelmoraLibrary"
 expect-unchecked 4
 show
+echo "Check for updates: the local update server of the run command lists a newer build."
+menu 3
+wait-text 4 "Plug-in VelmoraLibrary: aggiornamento disponibile!" 20
+show
+echo "Download update… hands the update page to the browser:"
+click 5
+wait 1
 quit

@@ -8,11 +8,32 @@ bash "$root/scripts/setup.sh"
 # The same build folder and options as the tests, building only the host and the add-on.
 configure_and_build "$root/build/native" "${native_options[@]}" --target velmora-host --target velmora_addon
 host="$root/build/native/bin/velmora-host"
+work_folder=$(mktemp -d)
+server_pid=""
+trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work_folder"' EXIT
+
+# Unless the caller names an update server, a local one (the tests' fixture server,
+# Python standard library, on 127.0.0.1 and a free port) serves a version list that
+# holds a newer build of the add-on, so that "Check for Updates" finds an update
+# without any network. It stops with the host. What the add-on hands to the browser
+# is recorded and shown by the host.
+server_options=()
+case " $* " in
+  *" --update-server "*) ;;
+  *)
+    coproc UPDATE_SERVER { exec python3 "$root/tests/fixtures/update_server.py" --port 0 --mode newer --stop-on-stdin-eof 2>/dev/null; }
+    server_pid=$UPDATE_SERVER_PID
+    if ! read -r -t 10 port <&"${UPDATE_SERVER[0]}" || [ -z "$port" ]; then
+      echo "run.sh: the local update server did not start" >&2
+      exit 1
+    fi
+    server_options=(--update-server "http://127.0.0.1:$port" --shell-record "$work_folder/shell.txt")
+    ;;
+esac
+
 if [ $# -eq 0 ] && [ ! -t 0 ]; then
   # The demonstration works in a fresh user folder of its own.
-  demo_folder=$(mktemp -d)
-  trap 'rm -rf "$demo_folder"' EXIT
-  "$host" --user-folder "$demo_folder" --script "$root/scripts/demo.vhs"
+  "$host" "${server_options[@]}" --user-folder "$work_folder" --script "$root/scripts/demo.vhs"
   exit $?
 fi
-exec "$host" "$@"
+"$host" "${server_options[@]}" "$@"

@@ -9,6 +9,8 @@
 #include "MenuDispatch.hpp"
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"
+#include "prefs/Settings.hpp"
+#include "update/UpdateCheck.hpp"
 #include "velmora/platform.hpp"
 
 namespace {
@@ -110,8 +112,10 @@ GSErrCode FreeData()
 {
     if (!HostTablePresent())
         return APIERR_GENERAL;
-    // The host unloads the add-on next: its workers end first (a running transfer
-    // aborts), and they still have the token while they end.
+    // Nothing of the add-on may be left for the host to call after its release: a
+    // running check is cancelled and its window closed; then the workers end (a
+    // running transfer aborts), and they still have the token while they end.
+    EndUpdateCheck();
     velmora::platform::StopWorkers(WorkerStopMilliseconds);
     SetHostToken(0);
     return NoError;

@@ -5,6 +5,8 @@
 #include "MenuTexts.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
+#include "shell/AddOnIdentity.hpp"
+#include "update/UpdateCheck.hpp"
 
 namespace {
 
@@ -42,6 +44,9 @@ GSErrCode InstallMenuHandlers()
 
 bool PendingFirstCommand = true;
 
+// The kind of check the menu asks for (kind 2 would do nothing).
+constexpr int UpdateCheckKind = 3;
+
 void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
 {
     if (params == nullptr || params->menuResID != ownListId)
@@ -61,18 +66,24 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
     case AutoUpdateMenuItem:
         ToggleAutoUpdate(FirstMenuListId, AutoUpdateMenuItem);
         break;
-    case AboutMenuItem:
     case CheckForUpdatesMenuItem:
+        CheckForUpdates(UpdateCheckKind, true, AddOnVersionLine, FamilyName);
+        break;
+    case AboutMenuItem:
     case InfoMenuItem:
-        // The About dialog, the update check and the information dialog join the
-        // add-on with their own subsystems; until then these commands only keep it loaded.
+        // The About dialog and the information dialog join the add-on with their own
+        // subsystems; until then these commands only keep it loaded.
         break;
     default:
         break;
     }
 
-    if (firstCommand)
+    if (firstCommand) {
+        // Never right after a manual check: that one has just asked the server.
+        if (params->itemIndex != CheckForUpdatesMenuItem)
+            AutoCheckForUpdates(UpdateCheckKind, AddOnVersionLine, FamilyName);
         PendingFirstCommand = false;
+    }
 }
 
 } // namespace velmora::shell

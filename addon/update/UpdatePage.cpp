@@ -66,7 +66,8 @@ TS_String VersionListAddress()
 
 TS_String HomePageAddress()
 {
-    return TS_String(Trimmed(VELMORA_HOME_PAGE).c_str());
+    // The root in its canonical form, as browsers (and Wine's hand-off) write it.
+    return TS_String((Trimmed(VELMORA_HOME_PAGE) + "/").c_str());
 }
 
 TS_String BuildUpdatePageAddress(Int16 item)

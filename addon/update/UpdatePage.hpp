@@ -8,7 +8,7 @@
 
 // The address of the version list: the update server and "/update_plugins/versions16.txt".
 TS_String VersionListAddress();
-// The maker's home page: the web site's root address.
+// The maker's home page: the web site's root address ("https://host/").
 TS_String HomePageAddress();
 // The update page with its query for the clicked item of the result window: 5 for
 // the add-on, 7 for the library (which adds "&lib=Unknown").

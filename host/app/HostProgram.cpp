@@ -80,9 +80,13 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, s
 {
     // The options that take a value, and where it goes.
     const std::pair<const char*, std::string HostOptions::*> valued[] = {
-        {"--addon", &HostOptions::addonPath},          {"--user-folder", &HostOptions::userFolder},
-        {"--codepage", &HostOptions::codePage},        {"--script", &HostOptions::scriptFile},
-        {"--shell-record", &HostOptions::shellRecord}, {"-c", &HostOptions::commands},
+        {"--addon", &HostOptions::addonPath},
+        {"--user-folder", &HostOptions::userFolder},
+        {"--codepage", &HostOptions::codePage},
+        {"--script", &HostOptions::scriptFile},
+        {"--shell-record", &HostOptions::shellRecord},
+        {"-c", &HostOptions::commands},
+        {"--update-server", &HostOptions::updateServer},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -121,6 +125,7 @@ std::string OptionHelp()
            "  --codepage N         the ANSI code page of the add-on (POSIX systems)\n"
            "  --no-freedata        unload the add-on at the end without calling FreeData\n"
            "  --shell-record FILE  record what the add-on hands to the shell in FILE (see expect-shell)\n"
+           "  --update-server URL  the update server the add-on asks (its VELMORA_UPDATE_SERVER)\n"
            "  --script FILE        run the commands of FILE\n"
            "  -c \"CMD; CMD\"        run these commands\n"
            "  --help               this text\n"
@@ -146,6 +151,14 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
         setenv("VELMORA_ANSI_CODEPAGE", options.codePage.c_str(), 1);
         transcript.Line("[host] ANSI code page of the add-on: " + options.codePage);
 #endif
+    }
+    if (!options.updateServer.empty()) {
+#if defined(_WIN32)
+        _putenv_s("VELMORA_UPDATE_SERVER", options.updateServer.c_str());
+#else
+        setenv("VELMORA_UPDATE_SERVER", options.updateServer.c_str(), 1);
+#endif
+        transcript.Line("[host] update server of the add-on: " + options.updateServer);
     }
     if (!options.shellRecord.empty()) {
         if (!UseShellRecorder(options.shellRecord)) {

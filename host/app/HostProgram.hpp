@@ -16,8 +16,9 @@ struct HostOptions {
     std::string scriptFile; // --script FILE
     std::string commands;   // -c "cmd; cmd"
     bool commandsGiven = false;
-    std::string shellRecord; // --shell-record FILE
-    bool help = false;       // --help
+    std::string shellRecord;  // --shell-record FILE
+    std::string updateServer; // --update-server URL: VELMORA_UPDATE_SERVER for the add-on
+    bool help = false;        // --help
 };
 
 // Reads the command line (argv[1] on). False with the reason for an unknown

@@ -63,6 +63,10 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
         transfer.failed = true;
         return CURL_WRITEFUNC_ERROR;
     }
+    if (StopRequested()) {
+        transfer.aborted = true;
+        return CURL_WRITEFUNC_ERROR;
+    }
     if (!transfer.begun) {
         transfer.begun = true;
         if (transfer.observer.OnBeginData()) {
@@ -80,6 +84,16 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
         return CURL_WRITEFUNC_ERROR;
     }
     return bytes;
+}
+
+// Called about once a second even while the server sends nothing: a stop asked of
+// the add-on's workers ends a stalled transfer too.
+int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    if (!StopRequested())
+        return 0;
+    static_cast<Transfer*>(user)->aborted = true;
+    return 1;
 }
 
 // libcurl's global set-up is not safe to run on two threads at once; it runs once
@@ -136,6 +150,9 @@ TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned 
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Receive);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
 

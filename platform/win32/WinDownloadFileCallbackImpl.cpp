@@ -1,5 +1,7 @@
 #include "WinDownloadFileCallbackImpl.hpp"
 
+#include "velmora/platform.hpp"
+
 HRESULT STDMETHODCALLTYPE WinDownloadFileCallbackImpl::QueryInterface(REFIID iid, void** object)
 {
     if (object == nullptr)
@@ -46,6 +48,12 @@ HRESULT STDMETHODCALLTYPE WinDownloadFileCallbackImpl::OnLowResource(DWORD)
 HRESULT STDMETHODCALLTYPE WinDownloadFileCallbackImpl::OnProgress(ULONG progress, ULONG progressMax,
                                                                   ULONG statusCode, LPCWSTR)
 {
+    // The add-on's workers are asked to stop (it is being released): the transfer
+    // ends at urlmon's next report, whatever it reports.
+    if (velmora::platform::StopRequested()) {
+        abortAsked = true;
+        return E_ABORT;
+    }
     if (statusCode != BINDSTATUS_BEGINDOWNLOADDATA && statusCode != BINDSTATUS_DOWNLOADINGDATA &&
         statusCode != BINDSTATUS_ENDDOWNLOADDATA)
         return S_OK;

@@ -69,7 +69,10 @@ TEST_F(LanguageAndSettingsTest, ChoicesSurviveARestartOfTheHost)
         expect-checked 4
         quit)");
     ASSERT_EQ(second.exitCode, 0) << second.output;
-    EXPECT_EQ(OwnConfig(), "$AutoUpdate: 1\r\n$Language_str: ita\r\n");
+    // The first command with the check switched on also ran the automatic check,
+    // which stored its time.
+    EXPECT_EQ(OwnConfig().rfind("$AutoUpdate: 1\r\n$Language_str: ita\r\n$LastUpdateCheck_190: ", 0), 0u)
+        << OwnConfig();
 }
 
 TEST_F(LanguageAndSettingsTest, CancelRestoresTheLanguageAndWritesNothing)
@@ -86,7 +89,8 @@ TEST_F(LanguageAndSettingsTest, CancelRestoresTheLanguageAndWritesNothing)
         click 1                             # OK on the language of the opening
         quit)");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_FALSE(velmora::test::FileExists(userFolder.File("VelmoraLibrary_190.cfg")));
+    // Only the first command's automatic-check setting of a new user is written.
+    EXPECT_EQ(OwnConfig(), "$AutoUpdate: 1\r\n");
 }
 
 TEST_F(LanguageAndSettingsTest, AStoredLanguageTheDialogDoesNotOfferSelectsTheFirstRow)
@@ -104,7 +108,7 @@ TEST_F(LanguageAndSettingsTest, AStoredLanguageTheDialogDoesNotOfferSelectsTheFi
         expect-menu 2 "Lingua"
         quit)");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(OwnConfig(), "$Language_str: ita\r\n$Other: kept\r\n");
+    EXPECT_EQ(OwnConfig(), "$Language_str: ita\r\n$Other: kept\r\n$AutoUpdate: 1\r\n");
 }
 
 TEST_F(LanguageAndSettingsTest, JapaneseAndRussianMenusShowTheEnglishTexts)

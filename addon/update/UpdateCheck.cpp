@@ -1,0 +1,86 @@
+// Starting a check: manual, or automatic at most every 14 days.
+#include "update/UpdateCheck.hpp"
+
+#include <ctime>
+
+#include "DG.h"
+#include "prefs/ConfigFile.hpp"
+#include "prefs/Settings.hpp"
+#include "update/UpdateCheckState.hpp"
+#include "update/UpdateCheckSteps.hpp"
+#include "update/UpdatePage.hpp"
+#include "update/VersionList.hpp"
+
+using namespace velmora::update;
+
+namespace {
+
+constexpr int DoNothingKind = 2;
+
+// A last check in the future (a clock set back, or a damaged value that reads as
+// 2038) is no check: it would otherwise suppress automatic checks for years.
+bool TooEarly(Int32 lastCheck, Int64 now)
+{
+    if (lastCheck == 0)
+        return false;
+    const Int64 elapsed = now - static_cast<Int64>(lastCheck);
+    return elapsed >= 0 && elapsed < CheckPeriodSeconds;
+}
+
+} // namespace
+
+bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const TS_String& libraryName)
+{
+    if (kind == DoNothingKind)
+        return true;
+    const TS_String key = LastUpdateCheckKey();
+    LoadConfig(OwnConfig, true);
+    const Int64 now = static_cast<Int64>(std::time(nullptr));
+    if (!manual && TooEarly(GetSettingInt(OwnConfig, key, true), now))
+        return true;
+    if (versionLine.IsEmpty())
+        return false;
+    TS_String listPath;
+    if (!VersionListPath(&listPath))
+        return false;
+
+    const CheckStart start = BeginCheck(manual, libraryName, versionLine, VersionListAddress(), listPath);
+    if (start.outcome == CheckStart::Refused)
+        return true; // the running check's window stays as it is
+    if (start.outcome == CheckStart::MadeManual) {
+        DGShowModelessDialog(start.dialId, 0);
+        return true;
+    }
+    if (start.createWindow)
+        CreateCheckWindow(start.serial);
+    if (start.startTransfer && !StartCheckTransfer(start.serial))
+        return true; // the alert has been shown; the time is not stored
+
+    // Stored when the check starts: a check that fails later still postpones the
+    // next automatic one.
+    PutSettingInt(OwnConfig, key, static_cast<Int32>(static_cast<UInt32>(now)), true);
+    SaveConfig(OwnConfig);
+    return true;
+}
+
+bool AutoCheckForUpdates(int kind, const TS_String& versionLine, const TS_String& libraryName)
+{
+    if (kind == DoNothingKind)
+        return true;
+    const TS_String value = GetSetting(OwnConfig, AutoUpdateKey, true);
+    if (value.IsEmpty()) {
+        // The first command of a new user turns the automatic check on, and checks nothing yet.
+        StoreSetting(OwnConfig, AutoUpdateKey, "1", true);
+        return true;
+    }
+    if (value.ToLong() != 1)
+        return true;
+    return CheckForUpdates(kind, false, versionLine, libraryName);
+}
+
+void EndUpdateCheck()
+{
+    const UInt32 serial = CurrentCheck().serial;
+    RequestAbort(serial);
+    CloseCheckWindow(serial);
+}

@@ -1,0 +1,130 @@
+// The result window 32755: its texts from the state of the check, and what its
+// buttons do.
+#include <initializer_list>
+
+#include "ACAPI.hpp"
+#include "DG.h"
+#include "core/ResStrings.hpp"
+#include "shell/AddOnIdentity.hpp"
+#include "shell/HostCalls.hpp"
+#include "update/ShellOpen.hpp"
+#include "update/UpdateCheck.hpp"
+#include "update/UpdateCheckSteps.hpp"
+#include "update/UpdatePage.hpp"
+
+using namespace velmora::update;
+
+namespace {
+
+constexpr short WindowWidth = 655;
+constexpr short WindowHeight = 172;
+constexpr Int32 ModelessControlFlags = 7;
+
+// Messages of the shared list.
+constexpr Int32 CancelMessage = 5;
+constexpr Int32 UpdateAvailableMessage = 34;
+constexpr Int32 NoUpdateMessage = 35;
+constexpr Int32 NewsMessage = 37;
+constexpr Int32 DownloadUpdateMessage = 79;
+constexpr Int32 AddOnUpToDateMessage = 80;
+constexpr Int32 AddOnUpdateMessage = 81;
+constexpr Int32 LibraryUpToDateMessage = 82;
+constexpr Int32 DownloadLibraryMessage = 84;
+constexpr Int32 CheckingMessage = 90;
+
+void SetText(short dialId, short item, Int32 message)
+{
+    DGSetItemText(dialId, item, LocalisedText(MessageListBase, message).ToUniString());
+}
+
+void SetText(short dialId, short item, const TS_String& text)
+{
+    DGSetItemText(dialId, item, text.ToUniString());
+}
+
+} // namespace
+
+void FillUpdateDialog(short dialId)
+{
+    const CheckView check = CurrentCheck();
+    DGSetDialogSize(dialId, DG_CLIENT, WindowWidth, WindowHeight, DG_TOPLEFT, true);
+    DGBeginMoveGrowItems(dialId);
+    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    SetText(dialId, CancelItem, CancelMessage);
+    SetText(dialId, HomePageItem, NewsMessage);
+    SetText(dialId, AddOnDownloadItem, DownloadUpdateMessage);
+    SetText(dialId, LibraryDownloadItem, DownloadUpdateMessage);
+
+    if (check.updateState == StateChecking) {
+        for (short item :
+             {HomePageItem, AddOnDownloadItem, LibraryDownloadItem, AddOnStatusItem, LibraryStatusItem})
+            DGHideItem(dialId, item);
+        // Our own status while the list is fetched: the window says what it waits for.
+        SetText(dialId, StatusItem, CheckingMessage);
+    } else {
+        const bool upToDate = check.updateState == StateUpToDate;
+        for (short item : {HomePageItem, AddOnStatusItem, LibraryStatusItem, AddOnDownloadItem})
+            DGShowItem(dialId, item);
+        if (upToDate)
+            DGDisableItem(dialId, AddOnDownloadItem);
+        else
+            DGEnableItem(dialId, AddOnDownloadItem);
+        const TS_String addOnText =
+            LocalisedText(MessageListBase, upToDate ? AddOnUpToDateMessage : AddOnUpdateMessage)
+                .Replace("ADDONNAME", velmora::AddOnName);
+        if (check.libraryKnown) {
+            DGShowItem(dialId, LibraryDownloadItem);
+            DGShowItem(dialId, StatusItem);
+            SetText(dialId, StatusItem,
+                    upToDate && check.libraryState == StateUpToDate ? NoUpdateMessage
+                                                                    : UpdateAvailableMessage);
+            SetText(dialId, AddOnStatusItem, addOnText);
+            SetText(dialId, LibraryDownloadItem, DownloadLibraryMessage);
+            SetText(dialId, LibraryStatusItem,
+                    LocalisedText(MessageListBase, LibraryUpToDateMessage)
+                        .Replace(TS_String("ADDONLIBNAME"), check.libraryName));
+        } else {
+            for (short item : {LibraryDownloadItem, LibraryStatusItem, StatusItem})
+                DGHideItem(dialId, item);
+            SetText(dialId, AddOnStatusItem, upToDate ? NoUpdateMessage : UpdateAvailableMessage);
+        }
+    }
+    DGEndMoveGrowItems(dialId);
+    DGRedrawItem(dialId, DG_ALL_ITEMS);
+}
+
+short UpdateDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData)
+{
+    const auto serial = static_cast<UInt32>(userData);
+    switch (message) {
+    case DG_MSG_INIT:
+        WindowOpened(serial, dialId);
+        ACAPI_RegisterModelessWindow(dialId, nullptr, ModelessControlFlags, GS::NULLGuid);
+        FillUpdateDialog(dialId);
+        return 0;
+    case DG_MSG_CLOSE:
+        ACAPI_UnregisterModelessWindow(dialId);
+        WindowClosed(serial);
+        return 1;
+    case DG_MSG_CLICK:
+        switch (item) {
+        case HomePageItem:
+            DGModelessClose(dialId);
+            OpenUrl(HomePageAddress());
+            return item;
+        case CancelItem:
+            RequestAbort(serial);
+            DGModelessClose(dialId);
+            return item;
+        case AddOnDownloadItem:
+        case LibraryDownloadItem:
+            DGModelessClose(dialId);
+            OpenUrl(BuildUpdatePageAddress(item));
+            return item;
+        default:
+            return 0;
+        }
+    default:
+        return 0;
+    }
+}

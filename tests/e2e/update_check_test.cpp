@@ -1,0 +1,350 @@
+// The update check as a person meets it: velmora-host runs the built add-on from a
+// script, against the loopback update server of the tests (tests/fixtures/
+// update_server.py, which runs this program and names itself in
+// VELMORA_UPDATE_SERVER; each request picks the server's answer by the first segment
+// of its path). What the add-on hands to the browser is observed where it arrives:
+// the host puts a recording xdg-open first on PATH (--shell-record). The same cases
+// run natively and under Wine.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "e2e_support.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using velmora::e2e::HostProgram;
+using velmora::e2e::RunProgram;
+using velmora::test::NibbleSwapped;
+using velmora::test::ReadFileBytes;
+using velmora::test::TempFolder;
+using velmora::test::WriteFileBytes;
+
+constexpr long Day = 86400;
+const std::string English = "$Language_str: int\r\n";
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The loopback server in one of its modes.
+std::string Server(const std::string& mode)
+{
+    return Environment("VELMORA_UPDATE_SERVER") + "/" + mode;
+}
+
+// A loopback address where connections are refused: no server.
+std::string NoServer()
+{
+    std::string refused = Environment("VELMORA_REFUSED_URL");
+    const std::string path = "/update_plugins/versions16.txt";
+    if (refused.size() > path.size())
+        refused.erase(refused.size() - path.size());
+    return refused;
+}
+
+std::string Now(long offset)
+{
+    return std::to_string(static_cast<long>(std::time(nullptr)) + offset);
+}
+
+class UpdateCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(Environment("VELMORA_UPDATE_SERVER").empty())
+            << "run under tests/fixtures/update_server.py --run";
+    }
+
+    // The script goes through a UTF-8 file: a command line carries only the ANSI
+    // code page's characters to a Windows program.
+    velmora::e2e::ProgramRun Host(const std::string& server, const std::string& script)
+    {
+        WriteFileBytes(work.File("script.vhs"), script);
+        return RunProgram(HostProgram(),
+                          {"--user-folder", userFolder.Native(), "--update-server", server, "--shell-record",
+                           ShellRecordFile(), "--script", work.File("script.vhs")},
+                          work.File("output.txt"));
+    }
+    // Under Wine the browser hand-off reaches the recording xdg-open with the POSIX
+    // environment Wine was started with: the test's runner puts the recorder on that
+    // PATH and names its file there, and the host is given the same file.
+    std::string ShellRecordFile() const
+    {
+#if defined(_WIN32)
+        std::string record = Environment("VELMORA_SHELL_RECORD");
+        if (!record.empty() && record[0] == '/') {
+            for (char& c : record)
+                if (c == '/')
+                    c = '\\';
+            return "Z:" + record;
+        }
+#endif
+        return work.File("shell.txt");
+    }
+    void WriteConfig(const std::string& records)
+    {
+        WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"), NibbleSwapped(records));
+    }
+    std::string Config() const
+    {
+        return NibbleSwapped(ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
+    }
+    // The stored time of the last check, 0 when there is none.
+    long LastCheck() const
+    {
+        const std::string config = Config();
+        const std::string key = "$LastUpdateCheck_190: ";
+        const auto at = config.find(key);
+        return at == std::string::npos ? 0 : std::atol(config.c_str() + at + key.size());
+    }
+
+    TempFolder userFolder;
+    TempFolder work;
+};
+
+TEST_F(UpdateCheckTest, ANewerBuildIsReportedAndItsPagesGoToTheBrowser)
+{
+    struct Case {
+        const char* language;
+        const char* status;
+        const char* addOnLine;
+        const char* libraryLine;
+        const char* lang;
+    } cases[] = {
+        {"int", "An update is available on the Tessaro web site.",
+         "VelmoraLibrary plug-in: update available!", "Your Velmora Library is up-to-date!", "1"},
+        {"ita", "È disponibile un aggiornamento sul sito web di Tessaro.",
+         "Plug-in VelmoraLibrary: aggiornamento disponibile!", "La tua Libreria Velmora è aggiornata!", "0"},
+    };
+    for (const Case& c : cases) {
+        WriteConfig(std::string("$AutoUpdate: 0\r\n$Language_str: ") + c.language + "\r\n");
+        const std::string server = Server("newer");
+        const std::string page =
+            server + "/update_plugins/updates.htm?acver=19&lang=" + c.lang + "&addon=VelmoraLibrary";
+        const std::string waitForResult = std::string("wait-text 4 \"") + c.addOnLine + "\" 20\n";
+        auto run = Host(server, "menu 3\n" + waitForResult +
+                                    "expect-title \"VelmoraLibrary\"\n"
+                                    "expect-text 3 \"" +
+                                    c.status +
+                                    "\"\n"
+                                    "expect-text 6 \"" +
+                                    c.libraryLine +
+                                    "\"\n"
+                                    "expect-enabled 5\n"
+                                    "expect-visible 7\n"
+                                    "expect-visible 1\n"
+                                    "click 5\n"
+                                    "expect-no-dialog 32755\n"
+                                    "expect-shell \"" +
+                                    page +
+                                    "\"\n"
+                                    // The library's button adds its own key; the news button the home page.
+                                    "menu 3\n" +
+                                    waitForResult +
+                                    "click 7\n"
+                                    "expect-shell \"" +
+                                    page +
+                                    "&lib=Unknown\"\n"
+                                    "menu 3\n" +
+                                    waitForResult +
+                                    "click 1\n"
+                                    "expect-shell \"" VELMORA_HOME_PAGE "/\"\n"
+                                    "expect-alerts 0\n"
+                                    "expect-call \"ACAPI_UnregisterModelessWindow\"\n"
+                                    "quit");
+        EXPECT_EQ(run.exitCode, 0) << c.language << "\n" << run.output;
+    }
+}
+
+TEST_F(UpdateCheckTest, AnUpToDateListIsReportedWithTheDownloadDisabled)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    auto run = Host(Server("up-to-date"), R"(
+        menu 3
+        wait-text 4 "Your VelmoraLibrary plug-in is up-to-date!" 20
+        expect-text 3 "No update available at present."
+        expect-disabled 5
+        expect-text 6 "Your Velmora Library is up-to-date!"
+        expect-text 7 "Download Library..."
+        expect-text 2 "Cancel"
+        expect-text 1 "Check for Tessaro News..."
+        show
+        close
+        expect-no-dialog 32755
+        expect-alerts 0
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(LastCheck(), 0) << "a manual check stores its time too";
+}
+
+TEST_F(UpdateCheckTest, AManualCheckShowsItsWindowAtOnceAndCancelIsSilent)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    // The server answers after 2 s: Cancel comes before the first data, and the
+    // check must not come back with a window or an alert when the data arrives.
+    auto run = Host(Server("slow-start"), R"(
+        menu 3
+        expect-dialog 32755
+        expect-text 3 "Checking for updates…"
+        expect-hidden 4
+        expect-hidden 5
+        expect-hidden 7
+        expect-text 2 "Cancel"
+        show
+        click 2
+        expect-no-dialog 32755
+        wait 4
+        expect-no-dialog 32755
+        expect-alerts 0
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+TEST_F(UpdateCheckTest, CancelThenCheckAgainAtOnceReportsNormally)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    // "slow-newer" trickles the list in over 3 s: Cancel comes between two progress
+    // reports. "slow-start" answers after 2 s: Cancel comes before the first data.
+    // Either way the new check starts at once and reports normally, untouched by
+    // the late reports of the cancelled one.
+    for (const char* mode : {"slow-newer", "slow-start"}) {
+        auto run = Host(Server(mode), R"(
+            menu 3
+            wait 1
+            click 2
+            expect-no-dialog 32755
+            menu 3
+            expect-text 3 "Checking for updates…"
+            wait-text 4 "VelmoraLibrary plug-in: update available!" 30
+            expect-enabled 5
+            expect-alerts 0
+            quit)");
+        EXPECT_EQ(run.exitCode, 0) << mode << "\n" << run.output;
+    }
+}
+
+TEST_F(UpdateCheckTest, ASecondCheckWhileTheWindowIsOpenIsRefused)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    auto run = Host(Server("newer"), R"(
+        menu 3
+        wait-text 4 "VelmoraLibrary plug-in: update available!" 20
+        menu 3
+        expect-text 4 "VelmoraLibrary plug-in: update available!"
+        expect-visible 5
+        wait 1
+        expect-alerts 0
+        click 2
+        expect-no-dialog 32755
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+TEST_F(UpdateCheckTest, WithoutAServerOneAlertAndTheWindowCloses)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    auto run = Host(NoServer(), R"(
+        menu 3
+        wait-alert 20
+        expect-alert "Unable to get an internet connection."
+        expect-no-dialog 32755
+        wait 1
+        expect-alerts 1
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(LastCheck(), 0) << "a check that fails later still postpones the next one";
+}
+
+TEST_F(UpdateCheckTest, AutomaticChecksRunAtMostEvery14DaysAndStaySilentWhenNothingIsNew)
+{
+    struct Case {
+        const char* name;
+        std::string config; // before the run
+        std::string mode;
+        bool checks; // the time is stored anew
+        bool window; // the result window appears
+    } cases[] = {
+        {"13 days after the last check", "$AutoUpdate: 1\r\n$LastUpdateCheck_190: " + Now(-13 * Day) + "\r\n",
+         "newer", false, false},
+        {"14 days after the last check",
+         "$AutoUpdate: 1\r\n$LastUpdateCheck_190: " + Now(-14 * Day - 60) + "\r\n", "newer", true, true},
+        {"never checked", "$AutoUpdate: 1\r\n", "newer", true, true},
+        {"a last check in the future", "$AutoUpdate: 1\r\n$LastUpdateCheck_190: " + Now(400 * Day) + "\r\n",
+         "newer", true, true},
+        {"a damaged time (2038)", "$AutoUpdate: 1\r\n$LastUpdateCheck_190: damaged\r\n", "newer", true, true},
+        {"switched off", "$AutoUpdate: 0\r\n", "newer", false, false},
+        {"up to date stays silent", "$AutoUpdate: 1\r\n", "up-to-date", true, false},
+    };
+    for (const Case& c : cases) {
+        WriteConfig(c.config + English);
+        const long before = LastCheck();
+        // The first command (the language dialog, cancelled) is followed by the automatic check.
+        const std::string expectWindow =
+            c.window
+                ? "wait-dialog 32755 20\nexpect-text 3 \"An update is available on the Tessaro web site.\"\n"
+                  "expect-enabled 5\n"
+                : "wait 3\nexpect-no-dialog 32755\n";
+        auto run = Host(Server(c.mode), "menu 2\nclick 2\n" + expectWindow + "expect-alerts 0\nquit");
+        EXPECT_EQ(run.exitCode, 0) << c.name << "\n" << run.output;
+        if (c.checks)
+            EXPECT_GE(LastCheck(), std::time(nullptr) - 600) << c.name;
+        else
+            EXPECT_EQ(LastCheck(), before) << c.name;
+    }
+}
+
+TEST_F(UpdateCheckTest, AFirstCommandOfANewUserTurnsTheCheckOnAndChecksNothing)
+{
+    auto run = Host(Server("newer"), R"(
+        menu 2
+        click 2
+        wait 2
+        expect-no-dialog 32755
+        expect-checked 4
+        restart
+        menu 2
+        click 2
+        wait-dialog 32755 20
+        expect-text 4 "VelmoraLibrary plug-in: update available!"
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(Config().find("$AutoUpdate: 1\r\n"), std::string::npos) << Config();
+}
+
+TEST_F(UpdateCheckTest, AManualCheckAsTheFirstCommandIsNotFollowedByAnAutomaticOne)
+{
+    WriteConfig("$AutoUpdate: 1\r\n" + English);
+    auto run = Host(Server("newer"), R"(
+        menu 3
+        wait-text 4 "VelmoraLibrary plug-in: update available!" 20
+        click 2
+        menu 2
+        click 2
+        wait 2
+        expect-no-dialog 32755
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+TEST_F(UpdateCheckTest, QuittingOrRestartingWhileTheServerStallsNeitherCrashesNorHangs)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    for (const char* end : {"quit", "restart\nexpect-no-dialog 32755\nquit"}) {
+        const auto start = std::chrono::steady_clock::now();
+        auto run = Host(Server("stall"), std::string("menu 3\nexpect-dialog 32755\nwait 1\n") + end);
+        const auto seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+                .count();
+        EXPECT_EQ(run.exitCode, 0) << end << "\n" << run.output;
+        EXPECT_LT(seconds, 15) << end << ": the transfer is aborted and its worker waited for";
+    }
+}
+
+} // namespace

@@ -1,0 +1,74 @@
+// The automatic check's decisions that end before anything is fetched: the first
+// use, the setting, the 14-day period. Real configuration files in a temporary
+// per-user folder.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+
+#include "prefs/Settings.hpp"
+#include "settings_fixture.hpp"
+#include "update/UpdateCheck.hpp"
+#include "update/UpdateCheckState.hpp"
+
+namespace {
+
+using velmora::test::Utf8Of;
+using UpdateCheckAutoTest = velmora::test::SettingsFixture;
+
+const TS_String VersionLine("VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018");
+const TS_String Family("Velmora");
+constexpr Int64 Day = 86400;
+
+TEST_F(UpdateCheckAutoTest, NothingIsCheckedAndOnlyAFirstUseStoresTheSetting)
+{
+    const Int64 now = static_cast<Int64>(std::time(nullptr));
+    struct Case {
+        const char* name;
+        const char* autoUpdate; // null: missing
+        Int64 lastCheckAgo;     // 0: missing
+        int kind;
+        const char* storedAutoUpdate;
+        const char* storedLastCheck;
+    } cases[] = {
+        {"first use turns it on", nullptr, 0, 3, "1", ""},
+        {"switched off", "0", 0, 3, "0", ""},
+        {"a value other than 1", "2", 0, 3, "2", ""},
+        {"13 days after the last check", "1", 13 * Day, 3, "1", "same"},
+        {"a moment after the last check", "1", 60, 3, "1", "same"},
+        {"kind 2 does nothing", nullptr, 0, 2, "", ""},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        std::remove(OwnFile().c_str());
+        velmora::update::ResetChecks();
+        std::string last;
+        if (c.autoUpdate != nullptr)
+            StoreSetting(OwnConfig, AutoUpdateKey, c.autoUpdate, true);
+        if (c.lastCheckAgo != 0) {
+            last = std::to_string(static_cast<Int32>(now - c.lastCheckAgo));
+            StoreSetting(OwnConfig, LastUpdateCheckKey(), last.c_str(), true);
+        }
+        Reset();
+        EXPECT_TRUE(AutoCheckForUpdates(c.kind, VersionLine, Family)) << c.name;
+        EXPECT_EQ(velmora::update::CurrentCheck().serial, 0u) << c.name << ": no check started";
+        Reset();
+        EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, AutoUpdateKey, true)), c.storedAutoUpdate) << c.name;
+        EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, LastUpdateCheckKey(), true)),
+                  std::string(c.storedLastCheck) == "same" ? last : c.storedLastCheck)
+            << c.name;
+    }
+}
+
+TEST_F(UpdateCheckAutoTest, NoVersionLineOrNoFolderEndsTheCheckWithoutAnything)
+{
+    EXPECT_FALSE(CheckForUpdates(3, true, TS_String(""), Family));
+    EXPECT_FALSE(CheckForUpdates(3, true, TS_String(), Family));
+    kit::SetSpecialFolder(14, "");
+    Reset();
+    EXPECT_FALSE(CheckForUpdates(3, true, VersionLine, Family));
+    EXPECT_EQ(velmora::update::CurrentCheck().serial, 0u);
+    EXPECT_TRUE(CheckForUpdates(2, true, VersionLine, Family));
+}
+
+} // namespace
