@@ -2,6 +2,8 @@
 
 #include "HostCalls.hpp"
 #include "MenuTexts.hpp"
+#include "dialogs/AboutDialog.hpp"
+#include "dialogs/InfoDialog.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
 
@@ -60,11 +62,18 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
     case AutoUpdateMenuItem:
         ToggleAutoUpdate(FirstMenuListId, AutoUpdateMenuItem);
         break;
-    case AboutMenuItem:
-    case CheckForUpdatesMenuItem:
+    case AboutMenuItem: {
+        // The About dialog's identifier while it is open.
+        static Int16 aboutDialogSlot = 0;
+        ShowAboutDialog(&aboutDialogSlot);
+        break;
+    }
     case InfoMenuItem:
-        // The About dialog, the update check and the information dialog join the
-        // add-on with their own subsystems; until then these commands only keep it loaded.
+        ShowInfoDialog();
+        break;
+    case CheckForUpdatesMenuItem:
+        // The update check joins the add-on with its own subsystem; until then this
+        // command only keeps it loaded.
         break;
     default:
         break;
