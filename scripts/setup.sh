@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev                           # speed measurements in bench/
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
   wine wine64                                # runs the Windows tests
+  poppler-utils                              # pdfinfo, pdftotext: the library's documents read as PDF
 )
 
 missing=()
