@@ -13,6 +13,7 @@
 #endif
 
 #include "Session.hpp"
+#include "Utf8Arguments.hpp"
 
 namespace {
 
@@ -35,6 +36,9 @@ void Usage(std::ostream& out)
 
 int main(int argc, char** argv)
 {
+    velmora::host::Utf8Arguments arguments(argc, argv);
+    argc = arguments.Count();
+    argv = arguments.Values();
     velmora::host::HostOptions options;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
