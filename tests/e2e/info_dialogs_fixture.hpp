@@ -37,14 +37,28 @@ inline std::size_t CountOf(const std::string& text, const std::string& part)
     return count;
 }
 
-// A recording `xdg-open` first on PATH while the object lives: every target handed
-// to it is appended to a file as one line. The POSIX shell of the add-on reaches
-// it; under Wine the shell's "open" goes through Wine's file associations instead.
+// A recording `xdg-open` that notes every target handed to it, one line each.
+//
+// Natively the object puts its own recorder first on PATH while it lives, and the
+// add-on's shell reaches it directly. Under Wine the add-on's ShellExecuteA goes
+// through Wine's file associations to winebrowser, which hands a file:// address
+// of the document to xdg-open, looked up on the Unix PATH that Wine started with:
+// the test run puts tests/e2e/wine-shell-recorder there and names its record file
+// in VELMORA_TEST_SHELL_RECORD (tests/CMakeLists.txt). Without that, Observed() is
+// false and nothing can be checked.
 class ShellRecording {
 public:
     ShellRecording()
     {
-#if !defined(_WIN32)
+#if defined(_WIN32)
+        const char* unixPath = std::getenv("VELMORA_TEST_SHELL_RECORD");
+        if (unixPath != nullptr && *unixPath == '/') {
+            record = std::string("Z:") + unixPath;
+            for (char& c : record)
+                if (c == '/')
+                    c = '\\';
+        }
+#else
         const std::string script = folder.File("xdg-open");
         test::WriteFileBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + folder.File("record") + "'\n");
         std::string command = "chmod +x '" + script + "'";
@@ -52,7 +66,10 @@ public:
         const char* path = std::getenv("PATH");
         oldPath = path != nullptr ? path : "";
         setenv("PATH", (folder.Native() + ":" + oldPath).c_str(), 1);
+        record = folder.File("record");
 #endif
+        if (!record.empty())
+            test::WriteFileBytes(record, "");
     }
     ~ShellRecording()
     {
@@ -62,6 +79,11 @@ public:
     }
     ShellRecording(const ShellRecording&) = delete;
     ShellRecording& operator=(const ShellRecording&) = delete;
+
+    bool Observed() const
+    {
+        return !record.empty();
+    }
 
     // The targets recorded, once `count` have arrived or after 10 seconds: the
     // add-on starts the opener in the background and does not wait for it.
@@ -80,7 +102,7 @@ public:
     std::vector<std::string> Targets() const
     {
         std::vector<std::string> lines;
-        const std::string text = test::ReadFileBytes(folder.File("record"));
+        const std::string text = record.empty() ? std::string() : test::ReadFileBytes(record);
         std::size_t start = 0;
         for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(text.substr(start, end - start));
@@ -90,7 +112,27 @@ public:
 private:
     test::TempFolder folder;
     std::string oldPath;
+    std::string record; // native path of the record file; empty: not observed
 };
+
+// A path's bytes as a file:// address writes them: unreserved bytes as they are,
+// all others as %XX.
+inline std::string PercentEncoded(const std::string& text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~' || c == '/') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
 
 class InfoDialogsFixture : public ::testing::Test {
 protected:
