@@ -11,8 +11,8 @@ constexpr short AboutDialogId = 32500;
 constexpr short DialogWidth = 960;
 constexpr short DialogHeight = 510;
 
-constexpr short OkButton = 1;
-constexpr short CancelButton = 2; // hidden; the close box and Esc reach the dialog through it
+constexpr short OkButton = DialogOkItem;
+constexpr short CancelButton = DialogCancelItem; // hidden; the window's close box reaches it
 constexpr short DescriptionText = 4;
 constexpr short ManualButton = 6;
 constexpr short ObjectListButton = 7;
@@ -32,7 +32,7 @@ void SetItemText(short dialId, short item, const TS_String& text)
     DGSetItemText(dialId, item, text.ToUniString());
 }
 
-void FillAboutDialog(short dialId)
+void FillAboutDialog(short dialId, DGUserData /*userData*/)
 {
     TS_String description("");
     for (Int32 entry = FirstDescriptionText; entry <= LastDescriptionText; ++entry)
@@ -47,44 +47,42 @@ void FillAboutDialog(short dialId)
     DGHideItem(dialId, CancelButton);
 }
 
-} // namespace
-
-short AboutDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData)
+// The document buttons leave the dialog open: a document may be wanted again.
+short AboutDialogClicked(short /*dialId*/, short item, DGUserData /*userData*/)
 {
-    auto* slot = reinterpret_cast<Int16*>(userData);
-    switch (message) {
-    case DG_MSG_INIT:
-        if (slot != nullptr)
-            *slot = dialId;
-        FillAboutDialog(dialId);
-        // Whatever size the resource gives, the picture and the text need this one.
-        DGSetDialogSize(dialId, DG_CLIENT, DialogWidth, DialogHeight, DG_TOPLEFT, true);
-        DGSetFocus(dialId, DG_NO_ITEM);
-        return 0;
-    case DG_MSG_CLOSE:
-        if (slot != nullptr)
-            *slot = 0;
-        return item;
-    case DG_MSG_CLICK:
-        switch (item) {
-        case OkButton:
-        case CancelButton:
-            return item;
-        case ManualButton:
-            OpenLibraryDocument(LibraryDocument1);
-            return 0;
-        case ObjectListButton:
-            OpenLibraryDocument(LibraryDocument2);
-            return 0;
-        default:
-            return 0;
-        }
-    default:
-        return 0;
-    }
+    if (item == ManualButton)
+        OpenLibraryDocument(LibraryDocument1);
+    else if (item == ObjectListButton)
+        OpenLibraryDocument(LibraryDocument2);
+    return 0;
 }
 
-void ShowAboutDialog(Int16* dialogSlot)
+DialogIdSlot* AboutDialogSlot(DGUserData userData)
+{
+    return reinterpret_cast<DialogIdSlot*>(userData);
+}
+
+DialogSteps AboutDialogSteps()
+{
+    DialogSteps steps;
+    // Whatever size the resource gives, the picture and the text need this one.
+    steps.width = DialogWidth;
+    steps.height = DialogHeight;
+    steps.fill = FillAboutDialog;
+    steps.click = AboutDialogClicked;
+    steps.slot = AboutDialogSlot;
+    return steps;
+}
+
+} // namespace
+
+short AboutDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData msgData)
+{
+    static const DialogSteps steps = AboutDialogSteps();
+    return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
+}
+
+void ShowAboutDialog(DialogIdSlot* dialogSlot)
 {
     GSResModule module = ACAPI_GetOwnResModule();
     DGModalDialog(module, AboutDialogId, module, AboutDialogCallback,

@@ -11,8 +11,8 @@ constexpr short InfoDialogId = 32501;
 constexpr short DialogWidth = 705;
 constexpr short DialogHeight = 503;
 
-constexpr short OkButton = 1;
-constexpr short CancelButton = 2; // placed outside the client area, never seen
+constexpr short OkButton = DialogOkItem;
+constexpr short CancelButton = DialogCancelItem; // placed outside the client area, never seen
 constexpr short NameText = 4;
 constexpr short VersionText = 5;
 constexpr short DateText = 6;
@@ -31,8 +31,9 @@ void SetItemText(short dialId, short item, const TS_String& text)
     DGSetItemText(dialId, item, text.ToUniString());
 }
 
-void FillInfoDialog(short dialId, const InfoRecord& record)
+void FillInfoDialog(short dialId, DGUserData userData)
 {
+    const InfoRecord& record = *reinterpret_cast<const InfoRecord*>(userData);
     const TS_String empty("");
     DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
     SetItemText(dialId, OkButton, LocalisedText(MessageListBase, OkText));
@@ -49,32 +50,38 @@ void FillInfoDialog(short dialId, const InfoRecord& record)
         SetItemText(dialId, item, empty);
 }
 
+// "Save as Text..." leaves the dialog open, whatever became of the export.
+short InfoDialogClicked(short /*dialId*/, short item, DGUserData userData)
+{
+    if (item == SaveAsTextButton)
+        SaveInfoAsText(*reinterpret_cast<const InfoRecord*>(userData));
+    return 0;
+}
+
+DialogIdSlot* InfoDialogSlot(DGUserData userData)
+{
+    return &reinterpret_cast<InfoRecord*>(userData)->dialogId;
+}
+
+DialogSteps InfoDialogSteps()
+{
+    DialogSteps steps;
+    steps.width = DialogWidth;
+    steps.height = DialogHeight;
+    steps.fill = FillInfoDialog;
+    steps.click = InfoDialogClicked;
+    steps.slot = InfoDialogSlot;
+    return steps;
+}
+
 } // namespace
 
-short InfoDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData)
+short InfoDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData msgData)
 {
-    auto* record = reinterpret_cast<InfoRecord*>(userData);
-    if (record == nullptr)
+    if (userData == 0)
         return 0;
-    switch (message) {
-    case DG_MSG_INIT:
-        record->dialogId = static_cast<UInt16>(dialId);
-        FillInfoDialog(dialId, *record);
-        DGSetDialogSize(dialId, DG_CLIENT, DialogWidth, DialogHeight, DG_TOPLEFT, true);
-        DGSetFocus(dialId, DG_NO_ITEM);
-        return 0;
-    case DG_MSG_CLOSE:
-        record->dialogId = 0;
-        return item;
-    case DG_MSG_CLICK:
-        if (item == OkButton || item == CancelButton)
-            return item;
-        if (item == SaveAsTextButton)
-            SaveInfoAsText(*record);
-        return 0;
-    default:
-        return 0;
-    }
+    static const DialogSteps steps = InfoDialogSteps();
+    return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 }
 
 bool ShowInfoDialog()

@@ -4,6 +4,7 @@
 // are those of the current language.
 #pragma once
 
+#include "core/ModalDialog.hpp"
 #include "core/TS_List.hpp"
 #include "core/TS_String.hpp"
 #include "update/VersionList.hpp"
@@ -11,8 +12,8 @@
 // What the information dialog works on: owned by ShowInfoDialog for the dialog's
 // lifetime and handed to its callback as user data.
 struct InfoRecord {
-    UInt16 dialogId = 0;   // the open dialog's identifier, 0 before and after
-    VersionRecord version; // the add-on's own version line, parsed
+    DialogIdSlot dialogId{0}; // the open dialog's identifier, 0 before and after
+    VersionRecord version;    // the add-on's own version line, parsed
 };
 
 // [any thread] The lines, each without a line end. "VelmoraLibrary";

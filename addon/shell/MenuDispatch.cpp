@@ -64,7 +64,7 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
         break;
     case AboutMenuItem: {
         // The About dialog's identifier while it is open.
-        static Int16 aboutDialogSlot = 0;
+        static DialogIdSlot aboutDialogSlot{0};
         ShowAboutDialog(&aboutDialogSlot);
         break;
     }
