@@ -10,6 +10,7 @@ packages=(
   libcurl4-openssl-dev                       # downloads of the native build (the Windows build uses urlmon)
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
   wine wine64                                # runs the Windows tests
+  poppler-utils                              # pdfinfo, pdftotext: the library's documents read as PDF
 )
 
 missing=()

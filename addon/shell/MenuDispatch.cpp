@@ -3,6 +3,8 @@
 #include "AutoUpdateMark.hpp"
 #include "HostCalls.hpp"
 #include "MenuTexts.hpp"
+#include "dialogs/AboutDialog.hpp"
+#include "dialogs/InfoDialog.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
 #include "shell/AddOnIdentity.hpp"
@@ -69,10 +71,14 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
     case CheckForUpdatesMenuItem:
         CheckForUpdates(UpdateCheckKind, true, AddOnVersionLine, FamilyName);
         break;
-    case AboutMenuItem:
+    case AboutMenuItem: {
+        // The About dialog's identifier while it is open.
+        static DialogIdSlot aboutDialogSlot{0};
+        ShowAboutDialog(&aboutDialogSlot);
+        break;
+    }
     case InfoMenuItem:
-        // The About dialog and the information dialog join the add-on with their own
-        // subsystems; until then these commands only keep it loaded.
+        ShowInfoDialog();
         break;
     default:
         break;

@@ -36,7 +36,8 @@ std::string SystemMessage(DWORD code)
 bool AddonLibrary::Open(const std::string& path, std::string* error)
 {
     Close();
-    HMODULE module = LoadLibraryW(fs::path(path).wstring().c_str());
+    // The host's texts are UTF-8; the ANSI code page could not name every folder.
+    HMODULE module = LoadLibraryW(fs::path(std::u8string(path.begin(), path.end())).wstring().c_str());
     if (module == nullptr) {
         if (error != nullptr)
             *error = SystemMessage(GetLastError());

@@ -12,9 +12,13 @@
 #endif
 
 #include "HostProgram.hpp"
+#include "Utf8Arguments.hpp"
 
 int main(int argc, char** argv)
 {
+    velmora::host::Utf8Arguments arguments(argc, argv);
+    argc = arguments.Count();
+    argv = arguments.Values();
     velmora::host::HostOptions options;
     std::string error;
     if (!velmora::host::ParseHostOptions(argc, argv, &options, &error)) {

@@ -50,6 +50,16 @@ std::wstring QuoteArgument(const std::wstring& arg)
     return out + L"\"";
 }
 
+// The tests' texts are UTF-8 (the host's text form), whatever the ANSI code page.
+std::wstring WideFromUtf8(const std::string& text)
+{
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), units);
+    return out;
+}
+
 } // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -58,7 +68,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     ProgramRun run;
     std::wstring commandLine = QuoteArgument(fs::path(program).wstring());
     for (const std::string& arg : arguments)
-        commandLine += L" " + QuoteArgument(fs::path(arg).wstring());
+        commandLine += L" " + QuoteArgument(WideFromUtf8(arg));
 
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE output = CreateFileW(fs::path(outputFile).wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,

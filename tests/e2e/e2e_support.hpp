@@ -12,7 +12,7 @@ struct ProgramRun {
     std::string output;    // standard output and standard error together
 };
 
-// Runs `program` (a native path) with `arguments`, standard input empty, and waits
+// Runs `program` (a native path) with `arguments` (UTF-8), standard input empty, and waits
 // for it at most `seconds`: a program still running then is killed and the test
 // fails. `outputFile` is a native path where the output is collected.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,

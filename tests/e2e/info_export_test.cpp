@@ -1,0 +1,212 @@
+// The information dialog and its text export as a user meets them: velmora-host
+// runs the built add-on, the dialog shows this build's lines in the user's
+// language, and "Save as Text..." writes them into a real file of the per-user
+// folder, after the name check, or reports why it cannot.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "info_dialogs_fixture.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using velmora::e2e::CountOf;
+using velmora::e2e::ScriptText;
+using velmora::test::FileExists;
+using velmora::test::ReadFileBytes;
+using velmora::test::WriteFileBytes;
+
+const std::string EnglishExport = "VelmoraLibrary\r\n"
+                                  "Version: 19.0.4.2200\r\n"
+                                  "Date: 03/08/2018\r\n"
+                                  "System: Win64\r\n"
+                                  "ArchiCAD 19\r\n"
+                                  "\r\n\r\n\r\n";
+
+class InfoExportTest : public velmora::e2e::InfoDialogsFixture {
+protected:
+    // Opens the information dialog, presses "Save as Text..." and answers the save
+    // dialog with `answers` (script commands), then closes the dialog with OK.
+    velmora::e2e::ProgramRun Export(const std::string& answers)
+    {
+        return Host(
+            "menu 5\nclick 15\n" + answers +
+            "\nexpect-dialog 32501\nexpect-title \"VelmoraLibrary\"\nclick 1\nexpect-no-dialog\nquit");
+    }
+    static std::string Choose(const std::string& path) { return "file " + ScriptText(path); }
+};
+
+TEST_F(InfoExportTest, TheDialogShowsTheBuildInTheUsersLanguage)
+{
+    struct Row {
+        const char* name;
+        const char* code;
+        const char* version;
+        const char* date;
+        const char* system;
+        const char* save;
+        const char* cancel;
+    };
+    const Row rows[] = {
+        {"Italian", "ita", "Versione: 19.0.4.2200", "Data: 03/08/2018", "Sistema: Win64",
+         "Salva come Testo...", "Annulla"},
+        {"English", "int", "Version: 19.0.4.2200", "Date: 03/08/2018", "System: Win64", "Save as Text...",
+         "Cancel"},
+        {"French", "fra", "Version: 19.0.4.2200", "Date: 03/08/2018", "Système: Win64",
+         "Enregistrer comme Texte...", "Annuler"},
+        {"German", "ger", "Version: 19.0.4.2200", "Datum: 03/08/2018", "Betriebssystem: Win64",
+         "Sichern als Text...", "Abbrechen"},
+        {"Spanish", "spa", "Versión: 19.0.4.2200", "Fecha: 03/08/2018", "Sistema: Win64",
+         "Guardar como Texto...", "Cancelar"},
+        {"Japanese: labels from the English list", "jap", "Version: 19.0.4.2200", "Date: 03/08/2018",
+         "System: Win64", "Save as Text...", "キャンセル"},
+        {"Russian: labels from the English list", "rus", "Version: 19.0.4.2200", "Date: 03/08/2018",
+         "System: Win64", "Save as Text...", "Отмена"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChooseLanguage(row.code);
+        auto run =
+            Host(std::string("menu 5\nexpect-title \"VelmoraLibrary\"\nexpect-text 1 \"OK\"\n") +
+                 "expect-text 2 " + ScriptText(row.cancel) + "\nexpect-text 4 \"VelmoraLibrary\"\n" +
+                 "expect-text 5 " + ScriptText(row.version) + "\nexpect-text 6 " + ScriptText(row.date) +
+                 "\nexpect-text 7 " + ScriptText(row.system) + "\nexpect-text 8 \"ArchiCAD 19\"\n" +
+                 "expect-text 9 \"\"\nexpect-text 10 \"\"\nexpect-text 13 \"\"\n" + "expect-text 15 " +
+                 ScriptText(row.save) + "\nclose\nexpect-no-dialog\nquit");
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        const std::string& out = run.output;
+        EXPECT_EQ(CountOf(out, "+-- dialog 32501 \"VelmoraLibrary\"  705 x 503  modal"), 1u) << out;
+        EXPECT_NE(out.find("|   3 picture   [an office building under a blue sky with the Velmora badge]"),
+                  std::string::npos)
+            << out;
+        EXPECT_NE(
+            out.find("|  14 picture   [photographs of library objects above the name Libreria Velmora]"),
+            std::string::npos)
+            << out;
+        EXPECT_NE(out.find("|   4 text      \"VelmoraLibrary\" (large)"), std::string::npos) << out;
+    }
+}
+
+TEST_F(InfoExportTest, TheExportLeavesExactlyTheNewBytesOverALongerFile)
+{
+    struct Row {
+        const char* name;
+        const char* code;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {"English", "int", EnglishExport},
+        {"French, the è in UTF-8", "fra",
+         "VelmoraLibrary\r\nVersion: 19.0.4.2200\r\nDate: 03/08/2018\r\nSyst\xC3\xA8me: Win64\r\nArchiCAD "
+         "19\r\n\r\n\r\n\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChooseLanguage(row.code);
+        const std::string file = userFolder.File("Build information.txt");
+        WriteFileBytes(file, std::string(500, 'x') + "\r\nthe end of an older, longer file\r\n");
+        auto run = Export(Choose(file));
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(ReadFileBytes(file), row.bytes);
+        EXPECT_EQ(CountOf(run.output, "+-- alert"), 0u) << run.output;
+    }
+}
+
+TEST_F(InfoExportTest, OnlyNamesEndingInTxtAreAccepted)
+{
+    struct Row {
+        const char* name;
+        std::string file; // in the work folder
+        bool accepted;
+    };
+    const Row rows[] = {
+        {"upper case", "Info.TXT", true},
+        {"lower case", "info.txt", true},
+        {"mixed case", "Info.Txt", true},
+        {"no full stop", "Info", false},
+        {"a final full stop", "Info.", false},
+        {"another extension after .txt", "Info.txt.bak", false},
+        {"a full stop only in a folder name", "notes.txt/Info", false},
+    };
+    fs::create_directory(fs::path(work.File("notes.txt")));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = work.File(row.file);
+        // A refused name brings the save dialog back, which is then cancelled.
+        auto run = Export(Choose(file) + (row.accepted ? "" : "\nfile-cancel"));
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        const std::string& out = run.output;
+        EXPECT_EQ(CountOf(out, "+-- file dialog \"Save as Text...\" (save)"), row.accepted ? 1u : 2u) << out;
+        EXPECT_EQ(CountOf(out, "+-- alert \"Error\" (type -1)\n| Incorrect name!\n| [1] OK\n"),
+                  row.accepted ? 0u : 1u)
+            << out;
+        if (row.accepted)
+            EXPECT_EQ(ReadFileBytes(file), EnglishExport);
+        else
+            EXPECT_FALSE(FileExists(file));
+    }
+}
+
+TEST_F(InfoExportTest, TheSaveDialogComesBackUntilTheNameIsRight)
+{
+    const std::string good = userFolder.File("info.txt");
+    auto run = Export(Choose(userFolder.File("info")) + "\n" + Choose(userFolder.File("info.doc")) + "\n" +
+                      Choose(good));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(CountOf(run.output, "+-- file dialog \"Save as Text...\" (save)\n| file name: Untitled\n"), 3u)
+        << run.output;
+    EXPECT_EQ(CountOf(run.output, "| Incorrect name!"), 2u) << run.output;
+    EXPECT_EQ(ReadFileBytes(good), EnglishExport);
+}
+
+TEST_F(InfoExportTest, CancellingWritesNothingAndSaysNothing)
+{
+    auto run = Export("file-cancel");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("[host] file dialog cancelled"), std::string::npos) << run.output;
+    EXPECT_EQ(CountOf(run.output, "+-- alert"), 0u) << run.output;
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(userFolder.Native())))
+        ++files;
+    EXPECT_EQ(files, 1u); // the configuration file of the fixture only
+}
+
+TEST_F(InfoExportTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen)
+{
+    fs::create_directory(fs::path(work.File("Info.txt")));
+    WriteFileBytes(work.File("plain"), "a file, not a folder");
+#if defined(_WIN32)
+    const std::string systemFolder = "Z:\\sys\\velmora-info.txt";
+#else
+    const std::string systemFolder = "/sys/velmora-info.txt";
+#endif
+    struct Row {
+        const char* name;
+        std::string file;
+    };
+    const Row rows[] = {
+        {"a folder in the file's place", work.File("Info.txt")},
+        {"a folder that does not exist", work.File("missing") + "/Info.txt"},
+        {"a file in the place of the folder", work.File("plain") + "/Info.txt"},
+        // Refuses new files to every user, the system's administrator included.
+        {"a read-only folder of the system", systemFolder},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto run = Export(Choose(row.file));
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(
+            CountOf(run.output,
+                    "+-- alert \"Error\" (type -1)\n| Unable to update information in file!\n| [1] OK\n"),
+            1u)
+            << run.output;
+        EXPECT_EQ(CountOf(run.output, "+-- file dialog"), 1u) << run.output;
+    }
+    EXPECT_TRUE(fs::is_directory(fs::path(work.File("Info.txt"))));
+    EXPECT_EQ(ReadFileBytes(work.File("plain")), "a file, not a folder");
+}
+
+} // namespace
