@@ -15,7 +15,6 @@ namespace {
 const char* const SharedConfigStem = "VelmoraPlugins";
 const char* const OwnConfigStem = "VelmoraLibrary_190";
 const char* const ConfigExtension = ".cfg";
-const char* const TempSuffix = ".new";
 
 constexpr unsigned char RecordMark = '$';
 constexpr unsigned char KeyEnd = ':';
@@ -255,16 +254,19 @@ bool SaveConfig(ConfigFileId file)
 
 int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
 {
-    TS_String tempPath = path;
-    tempPath += TempSuffix;
-    IO::Location temp = tempPath.ToLocation();
     IO::Location target = path.ToLocation();
-    if (!temp.IsValid() || !target.IsValid())
+    if (!target.IsValid())
         return 1;
-
-    GSErrCode err = NoError;
+    // A file of its own beside the target (or beside the file a link leads to),
+    // written whole and renamed over it, so that a crash or a full disk leaves either
+    // the old settings or the new ones, and two hosts saving at once do not share it.
+    // A read-only file is refused here, before anything is written.
+    IO::Location temp;
+    GSErrCode err = IO::fileSystem.CreateReplacementFile(target, &temp);
+    if (err != NoError)
+        return FileErrorCode(err);
     {
-        IO::File output(temp, IO::File::Create);
+        IO::File output(temp, IO::File::Fail);
         err = output.GetStatus();
         if (err == NoError)
             err = output.Open(IO::File::WriteEmptyMode);
