@@ -49,7 +49,9 @@ bool PutText(const TS_String& text, bool markBreaks, unsigned char* out, UInt32 
     bool fits = encoded.data != nullptr;
     if (fits) {
         const auto* src = reinterpret_cast<const unsigned char*>(encoded.data);
-        std::size_t n = std::strlen(encoded.data);
+        // Every unit is written, a zero one too: the reader keeps zero bytes inside
+        // keys and values, and a key cut at one would write a file no reader takes.
+        const std::size_t n = encoded.size - 1;
         for (std::size_t i = 0; i < n && fits; ++i) {
             unsigned char b = src[i];
             bool lineBreak = markBreaks && (b == LF || (b == CR && (i + 1 >= n || src[i + 1] != LF)));

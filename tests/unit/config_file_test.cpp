@@ -129,6 +129,22 @@ TEST_F(ConfigFileTest, ReaderFollowsTheRecordRules)
     EXPECT_EQ(Utf8Of(OwnSettings[0].value), "");
 }
 
+TEST_F(ConfigFileTest, ZeroBytesInsideARecordSurviveASave)
+{
+    // A file damaged by zero bytes reads as records holding them; saving it again
+    // must give a file that reads back, not one cut at the first zero byte.
+    WriteOwn(std::string("$\0\0K: a\0b\r\n$B: 1\r\n", 18));
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), 2);
+    ASSERT_TRUE(StoreSetting(OwnConfig, "B", "2", true));
+    EXPECT_EQ(ReadOwn(), std::string("$\0\0K: a\0b\r\n$B: 2\r\n", 18));
+    Reset();
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), 2);
+    EXPECT_EQ(OwnSettings[0].key.GetLength(), 3u);
+    EXPECT_EQ(OwnSettings[0].value.GetLength(), 3u);
+}
+
 TEST_F(ConfigFileTest, KeyWithColonDoesNotSurvive)
 {
     PutSetting(OwnConfig, "a:b", "v", true);
