@@ -9,6 +9,8 @@ packages=(
   libbenchmark-dev                           # speed measurements in bench/
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
   wine wine64                                # runs the Windows tests
+  clang-14 libclang-rt-14-dev                # fuzz targets (libFuzzer with AddressSanitizer and UBSan)
+  valgrind                                   # the leak check of a whole host session
 )
 
 missing=()
