@@ -52,5 +52,10 @@ for i in $(seq "$kills"); do
     exit 1
   fi
 done
+# Each save removes what killed writers left; only the last kill's may remain.
 left=$(find "$folder" -name '*.new' | wc -l)
-echo "kill during save: $kills kills, the file decoded and was read after each; $left unfinished replacement files left"
+if [ "$left" -gt 1 ]; then
+  echo "kill during save: $left unfinished replacement files gathered in the folder" >&2
+  exit 1
+fi
+echo "kill during save: $kills kills, the file decoded and was read after each; $left unfinished replacement file left"

@@ -8,8 +8,11 @@
 #include <thread>
 #include <vector>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "prefs/ConfigFile.hpp"
@@ -270,6 +273,30 @@ TEST_F(ConfigFileTest, TwoWritersAtOnceEachLeaveAWholeFile)
     const std::string content = ReadFileBytes(OwnFile());
     EXPECT_TRUE(content == first || content == second) << content.size();
     EXPECT_EQ(NamesIn(folder.Native()), std::vector<std::string>{"VelmoraLibrary_190.cfg"});
+}
+
+TEST_F(ConfigFileTest, ReplacementsLeftByEndedWritersAreRemovedAtTheNextSave)
+{
+#if defined(_WIN32)
+    const std::string self = std::to_string(GetCurrentProcessId());
+#else
+    const std::string self = std::to_string(::getpid());
+#endif
+    const struct {
+        std::string name;
+        bool stays;
+    } cases[] = {
+        {"VelmoraLibrary_190.cfg.999999992-0-17.new", false},   // no such process
+        {"VelmoraLibrary_190.cfg." + self + "-4-17.new", true}, // a writer still running
+        {"VelmoraLibrary_190.cfg.backup", true},
+        {"VelmoraLibrary_190.cfg.old.new", true},
+        {"VelmoraPlugins.cfg.999999992-0-17.new", true}, // another file's
+    };
+    for (const auto& c : cases)
+        WriteFileBytes(folder.File(c.name), "half");
+    ASSERT_TRUE(StoreSetting(OwnConfig, "A", "1", true));
+    for (const auto& c : cases)
+        EXPECT_EQ(FileExists(folder.File(c.name)), c.stays) << c.name;
 }
 
 #if !defined(_WIN32)

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -268,10 +270,46 @@ GSErrCode CheckWritable(const GS::UniString& path)
     return NoError;
 }
 
+namespace {
+
+// Replacement files that a writer left behind when it ended before its rename (a
+// crash, a kill): "<name>.<pid>-<count>-<ticks>.new" of a process that no longer
+// runs. Removed before a new one is made, so that they do not gather.
+void RemoveAbandonedReplacements(const std::string& native)
+{
+    const std::size_t slash = native.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+    const std::string prefix = native.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+    const std::string suffix = ".new";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string writer = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        const std::size_t digits = writer.find_first_not_of("0123456789");
+        if (digits == 0 || digits == std::string::npos || writer[digits] != '-' ||
+            writer.find_first_not_of("0123456789-") != std::string::npos || digits > 9)
+            continue;
+        const long pid = std::stol(writer.substr(0, digits));
+        if (pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
 GSErrCode CreateUniqueBeside(const GS::UniString& path, GS::UniString* created)
 {
     static std::atomic<unsigned> counter{0};
     const std::string native = NativePath(path);
+    RemoveAbandonedReplacements(native);
     struct stat info {};
     const bool replacing = ::stat(native.c_str(), &info) == 0;
     for (int attempt = 0; attempt < 100; ++attempt) {

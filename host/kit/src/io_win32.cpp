@@ -246,6 +246,43 @@ GS::UniString FromWide(const std::wstring& text)
                          static_cast<UInt32>(text.size()));
 }
 
+// Replacement files that a writer left behind when it ended before its move (a
+// crash, a kill): "<name>.<pid>-<count>-<ticks>.new" of a process that no longer
+// runs. Removed before a new one is made, so that they do not gather.
+void RemoveAbandonedReplacements(const std::wstring& base)
+{
+    const std::size_t slash = base.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"" : base.substr(0, slash + 1);
+    const std::wstring prefix = base.substr(slash == std::wstring::npos ? 0 : slash + 1) + L".";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WidePath(FromWide(base + L".*.new")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::wstring writer = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const std::size_t digits = writer.find_first_not_of(L"0123456789");
+        if (digits == 0 || digits == std::wstring::npos || writer[digits] != L'-' ||
+            writer.find_first_not_of(L"0123456789-") != std::wstring::npos || digits > 9)
+            continue;
+        const DWORD pid = static_cast<DWORD>(std::stoul(writer.substr(0, digits)));
+        if (pid == GetCurrentProcessId())
+            continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        bool ended = process == nullptr && GetLastError() == ERROR_INVALID_PARAMETER;
+        if (process != nullptr) {
+            DWORD code = 0;
+            ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+            CloseHandle(process);
+        }
+        if (ended)
+            DeleteFileW(WidePath(FromWide(folder + name)).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 } // namespace
 
 GSErrCode FinalPath(const GS::UniString& path, GS::UniString* final)
@@ -292,6 +329,7 @@ GSErrCode CreateUniqueBeside(const GS::UniString& path, GS::UniString* created)
 {
     static std::atomic<unsigned> counter{0};
     const std::wstring base(reinterpret_cast<const wchar_t*>(path.ToUStr()), path.GetLength());
+    RemoveAbandonedReplacements(base);
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     // The replaced file's hidden and system marks go to its replacement.
     const DWORD kept =
