@@ -54,9 +54,11 @@ std::size_t IllFormedLength(const unsigned char* p, std::size_t left)
     return length;
 }
 
+// The general decoder, for text with ill-formed parts (and systems without SSE2;
+// well-formed text takes ScanWellFormed and DecodeWellFormed).
+//
 // How a byte begins a sequence: its length (0: it begins none) and the range of
-// the byte after it. One table lookup replaces a chain of comparisons, so that
-// the common, well-formed case runs without unpredictable branches.
+// the byte after it, in one table lookup instead of a chain of comparisons.
 struct Lead {
     unsigned char length;
     unsigned char low;

@@ -200,6 +200,53 @@ TEST(CodePages, Utf8InvalidSequencesBecomeReplacementCharacters)
               u"x" + r);
 }
 
+TEST(CodePages, Utf8SequencesStraddlingEveryPositionOfABlock)
+{
+    // The converters read sixteen bytes at a time: each sample, well-formed or not,
+    // is put at every offset from 0 to 33 behind ASCII text, so that it begins,
+    // ends or is cut at every block boundary, and followed by more ASCII text.
+    const std::u16string r = u"\uFFFD";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::u16string units;
+    } samples[] = {
+        {"two bytes", "\xC3\xA9", u"\u00E9"},
+        {"three bytes", "\xE2\x82\xAC", u"\u20AC"},
+        {"four bytes", "\xF0\x9F\x98\x80", u"\U0001F600"},
+        {"lowest after E0", "\xE0\xA0\x80", u"\u0800"},
+        {"highest before surrogates", "\xED\x9F\xBF", u"\uD7FF"},
+        {"lowest after F0", "\xF0\x90\x80\x80", u"\U00010000"},
+        {"highest", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+        {"overlong after E0", "\xE0\x9F\xBF", r + r},
+        {"surrogate after ED", "\xED\xA0\x80", r + r},
+        {"overlong after F0", "\xF0\x8F\xBF\xBF", r + r + r},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", r + r + r},
+        {"overlong two bytes", "\xC1\xBF", r + r},
+        {"lead without continuation", "\xE2\x82", r},
+        {"lone continuation", "\x80", r},
+        {"byte that begins nothing", "\xFF", r},
+        {"lead before a lead", "\xC3\xC3\xA9", r + u"\u00E9"},
+    };
+    for (const auto& sample : samples) {
+        for (std::size_t offset = 0; offset < 34; ++offset) {
+            const std::string before(offset, 'a');
+            const std::string after = "z0123456789abcdefghij";
+            const std::u16string expected =
+                std::u16string(offset, u'a') + sample.units + u"z0123456789abcdefghij";
+            EXPECT_EQ(Decode(TextEncoding::Utf8, before + sample.bytes + after), expected)
+                << sample.name << " at " << offset;
+            // Cut off by the end of the text.
+            const std::u16string cut = Decode(TextEncoding::Utf8, before + sample.bytes);
+            EXPECT_EQ(cut, std::u16string(offset, u'a') + sample.units)
+                << sample.name << " at the end, " << offset;
+            if (sample.units.find(u'\uFFFD') == std::u16string::npos) {
+                EXPECT_EQ(Encode(TextEncoding::Utf8, expected), before + sample.bytes + after) << sample.name;
+            }
+        }
+    }
+}
+
 TEST(CodePages, Utf7)
 {
     EXPECT_EQ(Decode(TextEncoding::Utf7, "Hi Mom -+Jjo--!"), u"Hi Mom -\u263A-!");
