@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ python3 pkg-config   # native build; python3 runs the resource compiler
   googletest libgtest-dev                    # unit tests (the sources also build the Windows tests)
   libbenchmark-dev                           # speed measurements in bench/
+  libcurl4-openssl-dev                       # downloads of the native build (the Windows build uses urlmon)
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
   wine wine64                                # runs the Windows tests
   clang-14 libclang-rt-14-dev                # fuzz targets (libFuzzer with AddressSanitizer and UBSan)

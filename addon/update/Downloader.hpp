@@ -19,7 +19,10 @@ enum DownloadState : Int32 {
 };
 
 // [worker thread] Reports the state of a download. The return value asks to abort
-// (exactly 1) for the states reported during the transfer and is ignored otherwise.
+// (exactly 1) for the states reported during the transfer and is ignored otherwise;
+// the abort takes effect at once, and nothing but DownloadAborted follows. An
+// exception thrown by the callback is contained: during the transfer it stops the
+// transfer, which then ends as DownloadFailed.
 // userData is the caller's, passed back untouched; the downloader never frees it.
 using DownloadCallback = Int32 (*)(Int32 state, double fraction, void* userData);
 
@@ -28,9 +31,16 @@ using DownloadCallback = Int32 (*)(Int32 state, double fraction, void* userData)
 // server fills the user's disk.
 constexpr UInt32 MaxDownloadBytes = 1024 * 1024;
 
-// [any thread] Copies url and targetPath (Windows form) into a task owned by a new
-// worker thread and returns at once: true when the worker runs, false when the
-// system refuses to start it (the callback is then never called). Throws
-// GS::OutOfMemoryException when the host has no memory for the task.
+// [any thread] Copies url (http or https) and targetPath (Windows form) into a task
+// owned by a new worker thread and returns at once: true when the worker runs,
+// false for a null callback or when the system refuses to start the worker (the
+// callback is then never called). Throws GS::OutOfMemoryException when the host has
+// no memory for the task.
+//
+// The worker follows redirects and verifies certificates. An HTTP error status, a
+// body shorter than announced or longer than MaxDownloadBytes, and every network or
+// file error end as DownloadFailed with no file left at targetPath; DownloadAborted
+// leaves the file as it was written; DownloadDone means the file holds the whole
+// body. Each download runs on its own; any number may run at once.
 bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
                    void* userData);

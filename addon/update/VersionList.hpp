@@ -4,7 +4,11 @@
 //
 // A version line: name, version (major.minor.release.build), host tag "(AC…)" or
 // "(DA…)", build date dd/mm/yyyy (or with "-"), then optional tokens ("Edu", a
-// language code). All functions run on the calling thread and keep no state.
+// language code). The list is the maker's file of such lines, one per current
+// build of each add-on of the family, with CR LF, CR or LF line ends.
+//
+// [any thread] All functions run on the calling thread and keep no state; the
+// comparison runs on the download's worker thread.
 #pragma once
 
 #include "GSRoot.hpp"
@@ -35,15 +39,35 @@ enum class VersionListOutcome { Failed, UpToDate, UpdateAvailable };
 // False when the host has no such folder.
 bool VersionListPath(TS_String* path);
 
+// Empty texts, zero numbers, no languages, not Edu.
 void ResetVersionRecord(VersionRecord& record);
+// Cuts at runs of spaces and tabs (the list is emptied first). A leading run gives
+// an empty first field, a trailing run an empty last one; null or empty text gives
+// one empty field.
 void SplitFields(const TS_String& text, TS_List<TS_String>& fields);
+// Cuts at every `separator` (an ANSI byte); adjacent separators give an empty
+// field, and the text after the last one is always the last field.
 void SplitAt(const TS_String& text, char separator, TS_List<TS_String>& fields);
+// True when the text in the ANSI code page is the bytes "0" to "9" only; empty and
+// null texts count as digits.
 bool IsDigits(const TS_String& text);
+// yyyymmdd of a dd/mm/yyyy field, ordered by IsGreater.
 TS_String SortableDate(const TS_String& dateField);
+// InvalidLine, VersionEntry, or DateEntry (field 2 itself a date). A date counts
+// only with its four-digit year whole.
 int ValidateVersionLine(const TS_List<TS_String>& fields);
+// Fills the record from a line; an empty text resets it, and fields a short line
+// lacks read as empty.
 void ParseVersionLine(const TS_String& text, VersionRecord& record);
-// 0 and the decoded text, or a host file error (2 to 6) and `text` left null.
+// 0 and the text decoded by its byte-order mark, else by the encoding guess, else
+// in the ANSI code page; or a host file error (2 access denied, 3 not found, 4
+// input/output, 5 generic, 6 other) with `text` left null, also when reading
+// fails after the file was opened. Throws GS::OutOfMemoryException.
 int ReadTextFile(const TS_String& path, TS_String& text);
+// Deletes the file at path (Windows form); true on success.
 bool DeleteFileAt(const TS_String& path);
-// Reads the local list, deletes it and compares it with installedLine.
+// Reads the local list, deletes it (whatever the outcome, once it exists) and
+// compares it with installedLine: an update is available when a valid line of the
+// same name, host tag, major version and edition carries a later date. Failed when
+// the list cannot be read whole or installedLine is no valid line.
 VersionListOutcome CompareWithVersionList(const TS_String& installedLine);

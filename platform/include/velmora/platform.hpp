@@ -61,4 +61,35 @@ bool ShellOpen(const char* target);
 // POSIX systems.
 std::size_t ShellPathLimit();
 
+// --- Downloads -----------------------------------------------------------------
+// One web address fetched into one file, on the calling thread. The transfer tells
+// its observer when the data begins to arrive, as it arrives and when it has all
+// arrived; the add-on turns these events into the states its callers see.
+class TransferObserver {
+public:
+    // [worker thread] Each returns true to ask for the transfer to be aborted.
+    virtual bool OnBeginData() = 0;
+    // `received` bytes so far of `total` (0 when the server announced no length).
+    virtual bool OnData(unsigned long long received, unsigned long long total) = 0;
+    virtual bool OnEndData() = 0;
+
+protected:
+    ~TransferObserver() = default;
+};
+
+enum class TransferResult {
+    Done,    // the file holds the whole body
+    Failed,  // no file is left behind
+    Aborted, // the observer asked; the file is left as it is
+};
+
+// [worker thread] Fetches `url` (http or https; redirects followed, certificates
+// verified) into the file at `targetPath` (Windows form), both zero-terminated and
+// borrowed for the call, and returns when the transfer has ended. An HTTP error
+// status, a body longer than `maxBytes` (or announced so), a body shorter than its
+// announced length and every network or file error end as Failed, with the target
+// file removed. Windows: URLDownloadToFileA after DeleteUrlCacheEntry; POSIX: libcurl.
+TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
+                              TransferObserver& observer);
+
 } // namespace velmora::platform

@@ -1,0 +1,316 @@
+// The downloader against a real HTTP server on loopback (tests/fixtures/update_server.py,
+// which runs this program and names its address in VELMORA_UPDATE_SERVER), writing
+// real files in a temporary per-user folder. The same cases run natively (libcurl)
+// and under Wine (urlmon).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kit/Host.hpp"
+#include "test_support.hpp"
+#include "update/Downloader.hpp"
+#include "update/VersionList.hpp"
+
+using velmora::test::FileExists;
+using velmora::test::ReadFileBytes;
+
+namespace {
+
+const char* const Installed = "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018";
+const char* const NewerLine = "VelmoraLibrary 19.1.0.100 (DA190) 04/08/2018";
+constexpr auto FinalLimit = std::chrono::seconds(60);
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string ServerUrl(const std::string& mode)
+{
+    return Environment("VELMORA_UPDATE_SERVER") + "/" + mode + "/update_plugins/versions16.txt";
+}
+
+struct Call {
+    Int32 state;
+    double fraction;
+};
+
+// Records every callback call and answers with the test's choice; the test waits
+// for the final state with a time limit.
+class Recorder {
+public:
+    // answer(state, index of the call) gives the callback's result.
+    using Answer = Int32 (*)(Int32 state, std::size_t call);
+    explicit Recorder(Answer answerWith = nullptr) : answer(answerWith) {}
+
+    static Int32 Callback(Int32 state, double fraction, void* userData)
+    {
+        return static_cast<Recorder*>(userData)->Record(state, fraction);
+    }
+
+    // The calls once the final state has arrived; false when none came in time.
+    bool WaitForFinal(std::vector<Call>* out)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        const bool ended = finished.wait_for(lock, FinalLimit, [this] { return finals > 0; });
+        *out = calls;
+        return ended;
+    }
+
+private:
+    Int32 Record(Int32 state, double fraction)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        calls.push_back({state, fraction});
+        const Int32 result = answer != nullptr ? answer(state, calls.size() - 1) : 0;
+        if (state == DownloadDone || state == DownloadFailed || state == DownloadAborted) {
+            ++finals;
+            // Notified under the lock: the waiting test may end the recorder's life
+            // as soon as it can take the lock again.
+            finished.notify_all();
+        }
+        return result;
+    }
+
+    Answer answer;
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::vector<Call> calls;
+    int finals = 0;
+};
+
+std::string Describe(const std::vector<Call>& calls)
+{
+    std::ostringstream out;
+    for (const Call& call : calls)
+        out << call.state << "(" << call.fraction << ") ";
+    return out.str();
+}
+
+// The order every download keeps: at most one DownloadStarted, first; progress
+// from 0 to 1 that never goes back; exactly one final state, last.
+void ExpectWellFormed(const std::vector<Call>& calls, const std::string& name)
+{
+    ASSERT_FALSE(calls.empty()) << name;
+    double last = 0.0;
+    for (std::size_t i = 0; i + 1 < calls.size(); ++i) {
+        const Call& call = calls[i];
+        if (call.state == DownloadStarted) {
+            EXPECT_EQ(i, 0u) << name << ": " << Describe(calls);
+            EXPECT_EQ(call.fraction, 0.0) << name;
+            continue;
+        }
+        ASSERT_EQ(call.state, DownloadProgress) << name << ": " << Describe(calls);
+        EXPECT_GE(call.fraction, 0.0) << name;
+        EXPECT_LE(call.fraction, 1.0) << name;
+        if (call.fraction != 0.5) { // "no total" may come at any point
+            EXPECT_GE(call.fraction, last) << name << ": " << Describe(calls);
+            last = call.fraction;
+        }
+    }
+    const Int32 final = calls.back().state;
+    EXPECT_TRUE(final == DownloadDone || final == DownloadFailed || final == DownloadAborted) << name;
+    EXPECT_EQ(calls.back().fraction, 0.0) << name;
+}
+
+class DownloaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(Environment("VELMORA_UPDATE_SERVER").empty())
+            << "run through tests/fixtures/update_server.py --run (CTest does)";
+        kit::SetSpecialFolder(14, folder.Native());
+    }
+    void TearDown() override { kit::SetSpecialFolder(14, ""); }
+
+    // Downloads into the local list file and waits for the final state.
+    std::vector<Call> Download(const std::string& url, Recorder::Answer answer = nullptr)
+    {
+        Recorder recorder(answer);
+        TS_String target;
+        EXPECT_TRUE(VersionListPath(&target));
+        std::vector<Call> calls;
+        if (!StartDownload(TS_String(url.c_str()), target, Recorder::Callback, &recorder)) {
+            ADD_FAILURE() << "the download did not start";
+            return calls;
+        }
+        if (!recorder.WaitForFinal(&calls))
+            ADD_FAILURE() << url << ": no final state within the limit; so far " << Describe(calls);
+        return calls;
+    }
+    std::string ListFile() const { return folder.File("__updts__.tmp"); }
+
+    velmora::test::TempFolder folder;
+};
+
+TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
+{
+    using O = VersionListOutcome;
+    struct Row {
+        const char* mode;
+        Int32 final;
+        O outcome;    // of the comparison with the downloaded list (Failed: no file is left)
+        bool noTotal; // the server announces no length
+    } rows[] = {
+        {"newer", DownloadDone, O::UpdateAvailable, false},
+        {"up-to-date", DownloadDone, O::UpToDate, false},
+        {"ignored-lines", DownloadDone, O::UpToDate, false},
+        {"utf16-bom", DownloadDone, O::UpdateAvailable, false},
+        {"no-final-break", DownloadDone, O::UpdateAvailable, false},
+        {"redirect", DownloadDone, O::UpdateAvailable, false},
+        {"chunked", DownloadDone, O::UpdateAvailable, true},
+        {"not-found", DownloadFailed, O::Failed, false},
+        {"server-error", DownloadFailed, O::Failed, false},
+        {"short-body", DownloadFailed, O::Failed, false},
+        {"too-large", DownloadFailed, O::Failed, false},
+        {"too-large-chunked", DownloadFailed, O::Failed, true},
+    };
+    for (const Row& row : rows) {
+        const std::vector<Call> calls = Download(ServerUrl(row.mode));
+        ExpectWellFormed(calls, row.mode);
+        ASSERT_FALSE(calls.empty()) << row.mode;
+        EXPECT_EQ(calls.back().state, row.final) << row.mode << ": " << Describe(calls);
+        if (row.final == DownloadDone) {
+            ASSERT_GE(calls.size(), 3u) << row.mode;
+            EXPECT_EQ(calls.front().state, DownloadStarted) << row.mode;
+            EXPECT_EQ(calls[calls.size() - 2].state, DownloadProgress) << row.mode;
+            EXPECT_EQ(calls[calls.size() - 2].fraction, 1.0) << row.mode << ": the end of the data";
+        } else {
+            EXPECT_FALSE(FileExists(ListFile())) << row.mode << ": a failed download leaves no file";
+        }
+        // Without a total every report of arriving data carries 0.5. libcurl reports
+        // each piece of a chunked body; urlmon reports only its begin and end.
+        int halfway = 0;
+        for (std::size_t i = 1; i + 2 < calls.size(); ++i) {
+            if (row.noTotal) {
+                EXPECT_EQ(calls[i].fraction, 0.5) << row.mode << ": " << Describe(calls);
+            }
+            halfway += calls[i].fraction == 0.5 ? 1 : 0;
+        }
+#ifndef _WIN32
+        if (row.noTotal) {
+            EXPECT_GT(halfway, 0) << row.mode << ": " << Describe(calls);
+        }
+#endif
+        EXPECT_EQ(CompareWithVersionList(TS_String(Installed)), row.outcome) << row.mode;
+    }
+}
+
+TEST_F(DownloaderTest, TheFileHoldsExactlyTheBody)
+{
+    const std::vector<Call> calls = Download(ServerUrl("no-final-break"));
+    ASSERT_FALSE(calls.empty());
+    ASSERT_EQ(calls.back().state, DownloadDone) << Describe(calls);
+    const std::string body = ReadFileBytes(ListFile());
+    EXPECT_EQ(body.substr(0, 41), "VelmoraDoors 19.2.0.10 (DA190) 01/09/2018");
+    EXPECT_EQ(body.size(), 178u);
+    EXPECT_EQ(body.substr(body.size() - 46), std::string("\r\n") + NewerLine);
+
+    const std::vector<Call> empty = Download(ServerUrl("empty"));
+    ASSERT_FALSE(empty.empty());
+    EXPECT_EQ(empty.back().state, DownloadDone) << Describe(empty);
+    EXPECT_TRUE(FileExists(ListFile()));
+    EXPECT_EQ(ReadFileBytes(ListFile()), "");
+}
+
+TEST_F(DownloaderTest, EveryDownloadFetchesAFreshCopy)
+{
+    std::string bodies[2];
+    for (std::string& body : bodies) {
+        const std::vector<Call> calls = Download(ServerUrl("cacheable-counter"));
+        ASSERT_FALSE(calls.empty());
+        ASSERT_EQ(calls.back().state, DownloadDone) << Describe(calls);
+        body = ReadFileBytes(ListFile());
+    }
+    EXPECT_NE(bodies[0], bodies[1]) << "the second download came from a cache";
+    EXPECT_NE(bodies[1].find("request"), std::string::npos);
+}
+
+TEST_F(DownloaderTest, AConnectionRefusedFails)
+{
+    const std::string refused = Environment("VELMORA_REFUSED_URL");
+    ASSERT_FALSE(refused.empty());
+    const std::vector<Call> calls = Download(refused);
+    ASSERT_EQ(calls.size(), 1u) << Describe(calls);
+    EXPECT_EQ(calls[0].state, DownloadFailed);
+    EXPECT_FALSE(FileExists(ListFile()));
+}
+
+TEST_F(DownloaderTest, AnUntrustedCertificateFails)
+{
+    const std::string server = Environment("VELMORA_UNTRUSTED_HTTPS_SERVER");
+    ASSERT_FALSE(server.empty());
+    const std::vector<Call> calls = Download(server + "/newer/update_plugins/versions16.txt");
+    ASSERT_EQ(calls.size(), 1u) << Describe(calls);
+    EXPECT_EQ(calls[0].state, DownloadFailed);
+    EXPECT_FALSE(FileExists(ListFile()));
+}
+
+TEST_F(DownloaderTest, AbortOnStartEndsAsAbortedNotFailed)
+{
+    const std::vector<Call> calls = Download(
+        ServerUrl("newer"), [](Int32 state, std::size_t) { return state == DownloadStarted ? 1 : 0; });
+    ASSERT_EQ(calls.size(), 2u) << Describe(calls);
+    EXPECT_EQ(calls[0].state, DownloadStarted);
+    EXPECT_EQ(calls[1].state, DownloadAborted);
+}
+
+TEST_F(DownloaderTest, OnlyAnAnswerOfExactlyOneAborts)
+{
+    const std::vector<Call> calls = Download(ServerUrl("newer"), [](Int32, std::size_t) { return 2; });
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().state, DownloadDone) << Describe(calls);
+    const std::vector<Call> negative = Download(ServerUrl("newer"), [](Int32, std::size_t) { return -1; });
+    ASSERT_FALSE(negative.empty());
+    EXPECT_EQ(negative.back().state, DownloadDone) << Describe(negative);
+}
+
+TEST_F(DownloaderTest, CancelDuringASlowTransferAbortsAtTheNextProgressReport)
+{
+    // Cancel at the third call: the second progress report of a 4-second trickle.
+    const std::vector<Call> calls =
+        Download(ServerUrl("trickle"), [](Int32, std::size_t call) { return call == 2 ? 1 : 0; });
+    ExpectWellFormed(calls, "trickle");
+    ASSERT_EQ(calls.size(), 4u) << Describe(calls);
+    EXPECT_EQ(calls[2].state, DownloadProgress);
+    EXPECT_LT(calls[2].fraction, 1.0);
+    EXPECT_EQ(calls[3].state, DownloadAborted);
+    // An aborted transfer leaves what it wrote; it never holds the whole body.
+    if (FileExists(ListFile())) {
+        EXPECT_LT(ReadFileBytes(ListFile()).size(), 40000u);
+    }
+}
+
+TEST_F(DownloaderTest, DownloadsRunSideBySide)
+{
+    constexpr int Count = 3;
+    std::unique_ptr<Recorder> recorders[Count];
+    for (int i = 0; i < Count; ++i) {
+        recorders[i] = std::make_unique<Recorder>();
+        const std::string target = folder.WindowsFile("list" + std::to_string(i) + ".txt");
+        ASSERT_TRUE(StartDownload(TS_String(ServerUrl(i == 1 ? "chunked" : "newer").c_str()),
+                                  TS_String(target.c_str()), Recorder::Callback, recorders[i].get()));
+    }
+    for (int i = 0; i < Count; ++i) {
+        std::vector<Call> calls;
+        ASSERT_TRUE(recorders[i]->WaitForFinal(&calls)) << i << ": " << Describe(calls);
+        EXPECT_EQ(calls.back().state, DownloadDone) << i;
+        EXPECT_EQ(ReadFileBytes(folder.File("list" + std::to_string(i) + ".txt")).size(), 180u) << i;
+    }
+}
+
+TEST_F(DownloaderTest, NoCallbackMeansNoDownload)
+{
+    EXPECT_FALSE(
+        StartDownload(TS_String(ServerUrl("newer").c_str()), TS_String("Z:\\tmp\\x"), nullptr, nullptr));
+}
+
+} // namespace
