@@ -11,6 +11,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
   wine wine64                                # runs the Windows tests
   poppler-utils                              # pdfinfo, pdftotext: the library's documents read as PDF
+  clang-14 libclang-rt-14-dev                # fuzz targets (libFuzzer with AddressSanitizer and UBSan)
+  valgrind                                   # the leak check of a whole host session
 )
 
 missing=()

@@ -238,10 +238,26 @@ Int32 ConvertText(TextEncoding sourceEncoding, const void* source, Int32 sourceB
         int size = velmora::platform::MultiByteToWide(codePage, text, count, nullptr, 0);
         if (size == 0)
             return ConvertFailed;
-        if (target == nullptr && (to == Form::Utf16LE || to == Form::Utf16BE)) {
+        if (to == Form::Utf16LE || to == Form::Utf16BE) {
             // The size of a UTF-16 result is known without converting.
             const Int32 sized = count < 0 ? size - 1 : size;
-            return 2 * sized + (terminate ? 2 : 0);
+            const Int32 total = 2 * sized + (terminate ? 2 : 0);
+            if (target == nullptr)
+                return total;
+            if (total > targetCapacity)
+                return ConvertTargetTooSmall;
+            // The internal form goes straight into the caller's block, without a work block
+            // (a zero-terminated source brings its terminator, which must then be wanted).
+            if (to == Form::Utf16LE && (count > 0 || terminate) &&
+                reinterpret_cast<std::uintptr_t>(target) % alignof(Unit) == 0) {
+                Unit* direct = static_cast<Unit*>(target);
+                const int written = velmora::platform::MultiByteToWide(codePage, text, count, direct, size);
+                if (written != size)
+                    return ConvertFailed;
+                if (terminate)
+                    direct[sized] = 0;
+                return total;
+            }
         }
         Unit* converted = work.Allocate(static_cast<std::size_t>(size) + 1);
         int written = velmora::platform::MultiByteToWide(codePage, text, count, converted, size + 1);

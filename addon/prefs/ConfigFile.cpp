@@ -15,7 +15,6 @@ namespace {
 const char* const SharedConfigStem = "VelmoraPlugins";
 const char* const OwnConfigStem = "VelmoraLibrary_190";
 const char* const ConfigExtension = ".cfg";
-const char* const TempSuffix = ".new";
 
 constexpr unsigned char RecordMark = '$';
 constexpr unsigned char KeyEnd = ':';
@@ -50,7 +49,9 @@ bool PutText(const TS_String& text, bool markBreaks, unsigned char* out, UInt32 
     bool fits = encoded.data != nullptr;
     if (fits) {
         const auto* src = reinterpret_cast<const unsigned char*>(encoded.data);
-        std::size_t n = std::strlen(encoded.data);
+        // Every unit is written, a zero one too: the reader keeps zero bytes inside
+        // keys and values, and a key cut at one would write a file no reader takes.
+        const std::size_t n = encoded.size - 1;
         for (std::size_t i = 0; i < n && fits; ++i) {
             unsigned char b = src[i];
             bool lineBreak = markBreaks && (b == LF || (b == CR && (i + 1 >= n || src[i + 1] != LF)));
@@ -255,16 +256,19 @@ bool SaveConfig(ConfigFileId file)
 
 int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
 {
-    TS_String tempPath = path;
-    tempPath += TempSuffix;
-    IO::Location temp = tempPath.ToLocation();
     IO::Location target = path.ToLocation();
-    if (!temp.IsValid() || !target.IsValid())
+    if (!target.IsValid())
         return 1;
-
-    GSErrCode err = NoError;
+    // A file of its own beside the target (or beside the file a link leads to),
+    // written whole and renamed over it, so that a crash or a full disk leaves either
+    // the old settings or the new ones, and two hosts saving at once do not share it.
+    // A read-only file is refused here, before anything is written.
+    IO::Location temp;
+    GSErrCode err = IO::fileSystem.CreateReplacementFile(target, &temp);
+    if (err != NoError)
+        return FileErrorCode(err);
     {
-        IO::File output(temp, IO::File::Create);
+        IO::File output(temp, IO::File::Fail);
         err = output.GetStatus();
         if (err == NoError)
             err = output.Open(IO::File::WriteEmptyMode);

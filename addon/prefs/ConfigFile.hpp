@@ -45,10 +45,12 @@ bool LoadConfig(ConfigFileId file, bool skipIfLoaded);
 // disk is then what it was before.
 bool SaveConfig(ConfigFileId file);
 
-// Makes the file at `path` hold exactly `count` bytes: the bytes go to a temporary
-// file beside it, which then replaces it. 0 on success; 1 when no file object could
-// be made; 2 to 6 for host errors (access denied, not found, input/output, generic,
-// other). Nothing of a longer previous content remains.
+// Makes the file at `path` hold exactly `count` bytes: the bytes go to a file of
+// this writer's own beside it, which then replaces it in one step. A symbolic link
+// at `path` is followed and its target replaced; the file's permissions stay; a
+// read-only file is left as it is (2, access denied). 0 on success; 1 when no file
+// object could be made; 2 to 6 for host errors (access denied, not found,
+// input/output, generic, other). Nothing of a longer previous content remains.
 int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count);
 
 // Releases every record of a list and empties it.

@@ -18,7 +18,11 @@ int WideToMultiByte(unsigned codePage, const Unit* source, int count, char* targ
 {
     if (target == nullptr)
         capacity = 0;
-    return ::WideCharToMultiByte(codePage, 0, reinterpret_cast<const wchar_t*>(source), count, target,
+    // A character the code page lacks becomes its default character, never a look-alike
+    // (the "best fit" would turn a fullwidth quote into a real one). UTF-7 and UTF-8 take no flags.
+    const unsigned page = codePage == 0 ? ::GetACP() : codePage;
+    const DWORD flags = page == CP_UTF7 || page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    return ::WideCharToMultiByte(codePage, flags, reinterpret_cast<const wchar_t*>(source), count, target,
                                  capacity, nullptr, nullptr);
 }
 

@@ -1,8 +1,19 @@
 // The configuration files, with real files in a temporary per-user folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
@@ -121,6 +132,22 @@ TEST_F(ConfigFileTest, ReaderFollowsTheRecordRules)
     EXPECT_EQ(Utf8Of(OwnSettings[0].value), "");
 }
 
+TEST_F(ConfigFileTest, ZeroBytesInsideARecordSurviveASave)
+{
+    // A file damaged by zero bytes reads as records holding them; saving it again
+    // must give a file that reads back, not one cut at the first zero byte.
+    WriteOwn(std::string("$\0\0K: a\0b\r\n$B: 1\r\n", 18));
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), 2);
+    ASSERT_TRUE(StoreSetting(OwnConfig, "B", "2", true));
+    EXPECT_EQ(ReadOwn(), std::string("$\0\0K: a\0b\r\n$B: 2\r\n", 18));
+    Reset();
+    ASSERT_TRUE(LoadConfig(OwnConfig, true));
+    ASSERT_EQ(OwnSettings.GetCount(), 2);
+    EXPECT_EQ(OwnSettings[0].key.GetLength(), 3u);
+    EXPECT_EQ(OwnSettings[0].value.GetLength(), 3u);
+}
+
 TEST_F(ConfigFileTest, KeyWithColonDoesNotSurvive)
 {
     PutSetting(OwnConfig, "a:b", "v", true);
@@ -185,16 +212,148 @@ TEST_F(ConfigFileTest, NoUserFolderFailsLoadAndSave)
     EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "AutoUpdate", false)), "1"); // the change lives in memory
 }
 
-TEST_F(ConfigFileTest, FailedWriteLeavesTheOldFileWhole)
+// The names in the user folder: a save leaves nothing behind but the file itself.
+std::vector<std::string> NamesIn(const std::string& folder)
 {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(ConfigFileTest, ReadOnlyFileIsNotSavedAndTheChangeStaysInMemory)
+{
+    namespace fs = std::filesystem;
     WriteOwn("$A: 1\r\n$B: 2\r\n");
     ASSERT_TRUE(LoadConfig(OwnConfig, true));
-    // The replacement cannot be written: its temporary name is taken by a folder.
-    std::filesystem::create_directory(folder.File("VelmoraLibrary_190.cfg.new"));
+    fs::permissions(OwnFile(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     EXPECT_FALSE(StoreSetting(OwnConfig, "A", "changed", true));
+    EXPECT_EQ(
+        WriteFileBytes(TS_String(folder.WindowsFile("VelmoraLibrary_190.cfg").c_str(), TextEncoding::Utf8),
+                       "x", 1),
+        2); // access denied
     EXPECT_EQ(ReadOwn(), "$A: 1\r\n$B: 2\r\n");
     EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "A", true)), "changed");
+    EXPECT_EQ(NamesIn(folder.Native()), std::vector<std::string>{"VelmoraLibrary_190.cfg"});
+    fs::permissions(OwnFile(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(SaveConfig(OwnConfig));
+    EXPECT_EQ(ReadOwn(), "$A: changed\r\n$B: 2\r\n");
 }
+
+TEST_F(ConfigFileTest, SaveLeavesNoOtherFile)
+{
+    EXPECT_TRUE(StoreSetting(OwnConfig, "A", "1", true));
+    EXPECT_TRUE(StoreSetting(OwnConfig, "A", "2", true));
+    EXPECT_EQ(NamesIn(folder.Native()), std::vector<std::string>{"VelmoraLibrary_190.cfg"});
+}
+
+TEST_F(ConfigFileTest, TwoWritersAtOnceEachLeaveAWholeFile)
+{
+    const TS_String path(folder.WindowsFile("VelmoraLibrary_190.cfg").c_str(), TextEncoding::Utf8);
+    const std::string first(5000, 'a');
+    const std::string second(7000, 'b');
+    std::atomic<int> failures{0};
+    std::atomic<int> lastFailure{0};
+    const auto writer = [&](const std::string& bytes) {
+        for (int i = 0; i < 100; ++i) {
+            const int result = WriteFileBytes(path, bytes.data(), static_cast<UInt32>(bytes.size()));
+            if (result != 0) {
+                ++failures;
+                lastFailure = result;
+            }
+        }
+    };
+    std::thread a(writer, std::cref(first));
+    std::thread b(writer, std::cref(second));
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0) << "the last failure: " << lastFailure.load();
+    const std::string content = ReadFileBytes(OwnFile());
+    EXPECT_TRUE(content == first || content == second) << content.size();
+    EXPECT_EQ(NamesIn(folder.Native()), std::vector<std::string>{"VelmoraLibrary_190.cfg"});
+}
+
+TEST_F(ConfigFileTest, ReplacementsLeftByEndedWritersAreRemovedAtTheNextSave)
+{
+#if defined(_WIN32)
+    const std::string self = std::to_string(GetCurrentProcessId());
+#else
+    const std::string self = std::to_string(::getpid());
+#endif
+    const struct {
+        std::string name;
+        bool stays;
+    } cases[] = {
+        {"VelmoraLibrary_190.cfg.999999992-0-17.new", false},   // no such process
+        {"VelmoraLibrary_190.cfg." + self + "-4-17.new", true}, // a writer still running
+        {"VelmoraLibrary_190.cfg.backup", true},
+        {"VelmoraLibrary_190.cfg.old.new", true},
+        {"VelmoraPlugins.cfg.999999992-0-17.new", true}, // another file's
+    };
+    for (const auto& c : cases)
+        WriteFileBytes(folder.File(c.name), "half");
+    ASSERT_TRUE(StoreSetting(OwnConfig, "A", "1", true));
+    for (const auto& c : cases)
+        EXPECT_EQ(FileExists(folder.File(c.name)), c.stays) << c.name;
+}
+
+#if !defined(_WIN32)
+TEST_F(ConfigFileTest, SavingKeepsTheFilesPermissions)
+{
+    const mode_t modes[] = {0600, 0640, 0604, 0660, 0644, 0664};
+    for (mode_t mode : modes) {
+        WriteOwn("$A: 1\r\n");
+        ASSERT_EQ(::chmod(OwnFile().c_str(), mode), 0);
+        ASSERT_TRUE(StoreSetting(OwnConfig, "A", "2", true)) << std::oct << mode;
+        struct stat info {};
+        ASSERT_EQ(::stat(OwnFile().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(ReadOwn(), "$A: 2\r\n");
+    }
+    // A new file gets the mode any new file gets (0666 less the process's mask).
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    std::filesystem::remove(OwnFile());
+    ASSERT_TRUE(StoreSetting(OwnConfig, "A", "3", true));
+    struct stat info {};
+    ASSERT_EQ(::stat(OwnFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask);
+}
+
+TEST_F(ConfigFileTest, SavingThroughALinkReplacesItsTarget)
+{
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        std::string link;   // what the link at the configuration file's name holds
+        std::string target; // the file that must receive the new content
+    } cases[] = {
+        {"absolute link", folder.File("real/settings.cfg"), folder.File("real/settings.cfg")},
+        {"relative link", "real/settings.cfg", folder.File("real/settings.cfg")},
+        {"link to a link", "chain.cfg", folder.File("real/settings.cfg")},
+        {"link to a missing file", "real/new.cfg", folder.File("real/new.cfg")},
+    };
+    fs::create_directory(folder.File("real"));
+    fs::create_symlink("real/settings.cfg", folder.File("chain.cfg"));
+    for (const auto& c : cases) {
+        Reset();
+        fs::remove(folder.File("real/new.cfg"));
+        WriteFileBytes(folder.File("real/settings.cfg"), velmora::test::NibbleSwapped("$A: 1\r\n"));
+        fs::remove(OwnFile());
+        fs::create_symlink(c.link, OwnFile());
+        ASSERT_TRUE(StoreSetting(OwnConfig, "A", c.name, true)) << c.name;
+        EXPECT_TRUE(fs::is_symlink(OwnFile())) << c.name;
+        EXPECT_EQ(fs::read_symlink(OwnFile()).string(), c.link) << c.name;
+        EXPECT_EQ(velmora::test::NibbleSwapped(ReadFileBytes(c.target)),
+                  std::string("$A: ") + c.name + "\r\n")
+            << c.name;
+        EXPECT_EQ(NamesIn(folder.File("real")).size(), c.target == folder.File("real/new.cfg") ? 2u : 1u)
+            << c.name;
+    }
+}
+#endif
 
 TEST_F(ConfigFileTest, MissingFolderFailsTheSave)
 {

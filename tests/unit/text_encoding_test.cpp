@@ -146,9 +146,13 @@ TEST(ConvertText, WorkBlocksComeFromTheHostAndAreReleased)
     EXPECT_EQ(kit::LiveAllocations(), before);
 
     velmora::test::FailingAllocations noMemory(0);
-    // Sizing a UTF-16 result needs no work block; converting does.
+    // Sizing a UTF-16 result needs no work block, nor does converting into an aligned
+    // block of the internal form; the other byte order does.
     EXPECT_EQ(ConvertText(TextEncoding::Ansi, "abc", 0, TextEncoding::Utf16LE, nullptr, 0, true), 8);
-    EXPECT_THROW(ConvertText(TextEncoding::Ansi, "abc", 0, TextEncoding::Utf16LE, target, 64, true),
+    alignas(char16_t) char aligned[16];
+    EXPECT_EQ(ConvertText(TextEncoding::Ansi, "abc", 0, TextEncoding::Utf16LE, aligned, 16, true), 8);
+    EXPECT_EQ(std::memcmp(aligned, "a\0b\0c\0\0\0", 8), 0);
+    EXPECT_THROW(ConvertText(TextEncoding::Ansi, "abc", 0, TextEncoding::Utf16BE, target, 64, true),
                  GS::OutOfMemoryException);
     EXPECT_THROW(ConvertText(TextEncoding::Utf8, "abc", 0, TextEncoding::Utf32BE, nullptr, 0, true),
                  GS::OutOfMemoryException);

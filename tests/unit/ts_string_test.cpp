@@ -545,11 +545,13 @@ TEST(TS_String, OutOfHostMemory)
         }
         s = "abc";
         {
-            // The larger block is had, the conversion's work block is not.
+            // The larger block is all an append needs: the text is converted straight into it.
             FailingAllocations noMemory(1);
-            EXPECT_FALSE(s.Append("defg"));
-            EXPECT_TRUE(s.IsNull());
+            EXPECT_TRUE(s.Append("defg"));
+            EXPECT_EQ(s.GetLength(), 7u);
+            EXPECT_EQ(s.GetAt(6), u'g');
             EXPECT_THROW(s += "xyz", GS::OutOfMemoryException);
+            EXPECT_TRUE(s.IsNull());
         }
         s = "abc";
         {

@@ -100,8 +100,17 @@ public:
     // host has no folder for gives NoSuchSpecialLocation.
     static constexpr Int32 UserPreferences = 14;
     GSErrCode GetSpecialLocation(Int32 id, Location* out) const;
-    // Moves the file `from` to `to`, replacing a file already there in one step: a
-    // reader sees either the old file or the new one, never a mixture.
+    // [any thread] Creates an empty file to write the replacement of `target` into:
+    // beside the file `target` leads to (symbolic links followed), under a name no
+    // other writer is given, with that file's permissions. AccessDenied, and nothing
+    // created, when that file exists but may not be written (read-only). The caller
+    // owns the file: it moves it with MoveReplacing or deletes it.
+    GSErrCode CreateReplacementFile(const Location& target, Location* replacement) const;
+    // [any thread] Moves the file `from` to `to`, replacing a file already there in
+    // one step: a reader sees either the old file or the new one, never a mixture.
+    // A link at `to` is followed and its target replaced; the replaced file's
+    // permissions are kept; a read-only file is not replaced (AccessDenied). The
+    // new name is flushed to the disk before this returns.
     GSErrCode MoveReplacing(const Location& from, const Location& to) const;
 };
 

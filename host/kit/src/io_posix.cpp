@@ -1,12 +1,16 @@
 // The file system calls on POSIX systems.
 #if !defined(_WIN32)
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -215,6 +219,154 @@ GSErrCode RemoveFile(const GS::UniString& path)
     if (::unlink(NativePath(path).c_str()) != 0)
         return FromErrno(errno);
     return NoError;
+}
+
+GSErrCode FinalPath(const GS::UniString& path, GS::UniString* final)
+{
+    std::string current = NativePath(path);
+    // As many links as the system itself follows before it gives up (ELOOP).
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return FromErrno(errno);
+            *final = iotext::FromUtf8(iotext::HostPathFromNative(current));
+            return NoError;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            *final = iotext::FromUtf8(iotext::HostPathFromNative(current));
+            return NoError;
+        }
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
+        if (n < 0)
+            return FromErrno(errno);
+        if (static_cast<std::size_t>(n) >= sizeof target)
+            return IO::FileNotFound;
+        std::string next(target, static_cast<std::size_t>(n));
+        if (next.empty())
+            return IO::FileNotFound;
+        if (next[0] != '/')
+            next = current.substr(0, current.rfind('/') + 1) + next;
+        current = next;
+    }
+    return IO::FileNotFound;
+}
+
+GSErrCode CheckWritable(const GS::UniString& path)
+{
+    const std::string native = NativePath(path);
+    struct stat info {};
+    if (::stat(native.c_str(), &info) != 0)
+        return errno == ENOENT ? NoError : FromErrno(errno);
+    if (!S_ISREG(info.st_mode))
+        return IO::AccessDenied;
+    // No write permission for anyone is the read-only mark, which holds for the
+    // superuser too, as Windows' read-only attribute does for an administrator.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return IO::AccessDenied;
+    if (::access(native.c_str(), W_OK) != 0)
+        return FromErrno(errno);
+    return NoError;
+}
+
+namespace {
+
+// Replacement files that a writer left behind when it ended before its rename (a
+// crash, a kill): "<name>.<pid>-<count>-<ticks>.new" of a process that no longer
+// runs. Removed before a new one is made, so that they do not gather.
+void RemoveAbandonedReplacements(const std::string& native)
+{
+    const std::size_t slash = native.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+    const std::string prefix = native.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+    const std::string suffix = ".new";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string writer = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        const std::size_t digits = writer.find_first_not_of("0123456789");
+        if (digits == 0 || digits == std::string::npos || writer[digits] != '-' ||
+            writer.find_first_not_of("0123456789-") != std::string::npos || digits > 9)
+            continue;
+        const long pid = std::stol(writer.substr(0, digits));
+        if (pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+GSErrCode CreateUniqueBeside(const GS::UniString& path, GS::UniString* created)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string native = NativePath(path);
+    RemoveAbandonedReplacements(native);
+    struct stat info {};
+    const bool replacing = ::stat(native.c_str(), &info) == 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto ticks =
+            static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+        const std::string name = native + "." + std::to_string(::getpid()) + "-" +
+                                 std::to_string(counter.fetch_add(1)) + "-" +
+                                 std::to_string(ticks % 1000000007ULL) + ".new";
+        // The replacement of an existing file is private until it has that file's mode.
+        int fd;
+        do {
+            fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return FromErrno(errno);
+        }
+        if (replacing) {
+            // Only the superuser can give the file another owner; the mode is what counts.
+            (void)!::fchown(fd, info.st_uid, info.st_gid);
+            if (::fchmod(fd, info.st_mode & 07777) != 0) {
+                const GSErrCode error = FromErrno(errno);
+                ::close(fd);
+                ::unlink(name.c_str());
+                return error;
+            }
+        }
+        if (::close(fd) != 0) {
+            ::unlink(name.c_str());
+            return IO::FileIOError;
+        }
+        *created = iotext::FromUtf8(iotext::HostPathFromNative(name));
+        return NoError;
+    }
+    return IO::AccessDenied;
+}
+
+GSErrCode RenameReplacing(const GS::UniString& from, const GS::UniString& to)
+{
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 && ::chmod(source.c_str(), info.st_mode & 07777) != 0)
+        return FromErrno(errno);
+    if (::rename(source.c_str(), target.c_str()) != 0)
+        return FromErrno(errno);
+    // The rename lives in the folder: until the folder is on the disk, a power loss
+    // may bring back the old name.
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const int fd = OpenDescriptor(folder, O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return NoError;
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return flushed ? NoError : IO::FileIOError;
 }
 
 } // namespace kit::iosys

@@ -40,4 +40,19 @@ GSErrCode Flush(void* handle);
 // Removes a file (not a folder).
 GSErrCode RemoveFile(const GS::UniString& path);
 
+// --- Replacing a file by a new one (io_replace.cpp) ---
+
+// The path of the file that `path` leads to once symbolic links are followed; the
+// path itself when it is no link. A link to a missing file leads to that file.
+GSErrCode FinalPath(const GS::UniString& path, GS::UniString* final);
+// AccessDenied when the file at `path` exists but may not be written (read-only,
+// or not a file); NoError when it may, or when there is none.
+GSErrCode CheckWritable(const GS::UniString& path);
+// Creates an empty file beside `path`, under a name that no other writer (thread
+// or process) is given, with the permissions of the file at `path` when there is one.
+GSErrCode CreateUniqueBeside(const GS::UniString& path, GS::UniString* created);
+// Renames `from` over `to` in one step, after giving it the permissions of the
+// file at `to`, and makes the new name durable (the folder is flushed).
+GSErrCode RenameReplacing(const GS::UniString& from, const GS::UniString& to);
+
 } // namespace kit::iosys

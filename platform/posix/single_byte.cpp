@@ -1,0 +1,154 @@
+#include "single_byte.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <iconv.h>
+
+namespace velmora::platform::detail {
+namespace {
+
+constexpr unsigned char defaultCharacter = '?';
+constexpr int pageCount = 4;
+
+struct Table {
+    bool ready = false;
+    Unit decode[256] = {};
+    // Units below 0x100 by value (-1: none); the others sorted by unit, for a binary search.
+    short lowBytes[256] = {};
+    struct Entry {
+        Unit unit;
+        unsigned char byte;
+    };
+    Entry high[256] = {};
+    std::size_t highCount = 0;
+
+    unsigned char Encode(Unit unit) const
+    {
+        if (unit < 0x100) {
+            const short b = lowBytes[unit];
+            return b < 0 ? defaultCharacter : static_cast<unsigned char>(b);
+        }
+        const Entry* end = high + highCount;
+        const Entry* found =
+            std::lower_bound(high, end, unit, [](const Entry& e, Unit u) { return e.unit < u; });
+        return found != end && found->unit == unit ? found->byte : defaultCharacter;
+    }
+};
+
+const char* IconvName(SingleBytePage page)
+{
+    switch (page) {
+    case SingleBytePage::Windows1252:
+        return "CP1252";
+    case SingleBytePage::MacRoman:
+        return "MACINTOSH";
+    case SingleBytePage::Latin1:
+        return "ISO-8859-1";
+    default:
+        return "ANSI_X3.4-1968";
+    }
+}
+
+// The unit iconv gives for one byte, or `fallback` when it gives none or more than one.
+Unit AskIconv(iconv_t cd, unsigned char byte, Unit fallback)
+{
+    char in = static_cast<char>(byte);
+    char* inPointer = &in;
+    std::size_t inLeft = 1;
+    Unit units[2] = {};
+    char* outPointer = reinterpret_cast<char*>(units);
+    std::size_t outLeft = sizeof units;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const std::size_t result = iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft);
+    if (result == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft != sizeof units - sizeof(Unit))
+        return fallback;
+    return units[0];
+}
+
+Table Build(SingleBytePage page)
+{
+    Table table;
+    const char* unitName = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+    iconv_t cd = iconv_open(unitName, IconvName(page));
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return table;
+    for (unsigned b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        table.decode[b] =
+            page == SingleBytePage::Ascii ? static_cast<Unit>(b & 0x7F) : AskIconv(cd, byte, byte);
+    }
+    iconv_close(cd);
+    if (page == SingleBytePage::MacRoman) {
+        table.decode[0xBD] = 0x2126;
+        table.decode[0xC6] = 0x2206;
+        table.decode[0xF0] = 0xF8FF;
+    }
+
+    // The way back: the first byte (from 0 up) that decodes to a unit is that unit's byte.
+    std::fill(std::begin(table.lowBytes), std::end(table.lowBytes), static_cast<short>(-1));
+    for (unsigned b = 0; b < 256; ++b) {
+        const Unit unit = table.decode[b];
+        if (unit < 0x100) {
+            if (table.lowBytes[unit] < 0)
+                table.lowBytes[unit] = static_cast<short>(b);
+        } else {
+            table.high[table.highCount++] = {unit, static_cast<unsigned char>(b)};
+        }
+    }
+    std::stable_sort(table.high, table.high + table.highCount,
+                     [](const Table::Entry& a, const Table::Entry& b) { return a.unit < b.unit; });
+    table.highCount = static_cast<std::size_t>(
+        std::unique(table.high, table.high + table.highCount,
+                    [](const Table::Entry& a, const Table::Entry& b) { return a.unit == b.unit; }) -
+        table.high);
+    table.ready = true;
+    return table;
+}
+
+const Table& TableOf(SingleBytePage page)
+{
+    // Built once, on first use, by whichever thread comes first; read-only afterwards.
+    static const Table tables[pageCount] = {
+        Build(SingleBytePage::Windows1252),
+        Build(SingleBytePage::MacRoman),
+        Build(SingleBytePage::Latin1),
+        Build(SingleBytePage::Ascii),
+    };
+    return tables[static_cast<int>(page)];
+}
+
+} // namespace
+
+std::size_t SingleByteDecode(SingleBytePage page, const unsigned char* source, std::size_t count,
+                             Unit* target, std::size_t capacity)
+{
+    const Table& table = TableOf(page);
+    if (!table.ready)
+        return 0;
+    if (target == nullptr)
+        return count;
+    if (count > capacity)
+        return 0;
+    for (std::size_t i = 0; i < count; ++i)
+        target[i] = table.decode[source[i]];
+    return count;
+}
+
+std::size_t SingleByteEncode(SingleBytePage page, const Unit* source, std::size_t count, char* target,
+                             std::size_t capacity)
+{
+    const Table& table = TableOf(page);
+    if (!table.ready)
+        return 0;
+    if (target == nullptr)
+        return count;
+    if (count > capacity)
+        return 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Unit unit = source[i];
+        target[i] = static_cast<char>(unit < 0x80 ? static_cast<unsigned char>(unit) : table.Encode(unit));
+    }
+    return count;
+}
+
+} // namespace velmora::platform::detail

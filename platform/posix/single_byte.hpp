@@ -1,0 +1,35 @@
+// The single-byte code pages (1252, 10000, 28591, 20127) as Windows converts
+// them, for the POSIX code-page layer: one table per page, read from iconv once.
+//
+// iconv is asked byte by byte when a table is built; where it refuses a byte or
+// maps one differently from Windows, the Windows result is put in its place:
+//   - 1252: the five undefined bytes 81 8D 8F 90 9D are U+0081 ... U+009D and back;
+//   - 10000: bytes BD C6 F0 are U+2126, U+2206 and U+F8FF (iconv: U+03A9, U+0394,
+//     U+E01E, which Windows does not write as these bytes);
+//   - 20127: bytes 80 to FF lose their high bit.
+// Converting then goes through the tables alone, so that every byte gives one unit
+// and every unit one byte: a unit the page cannot hold is its default character
+// "?" (a surrogate pair gives "??"). iconv itself would drop some characters
+// silently (the tag characters U+E0000 to U+E007F), which would make the written
+// bytes differ from the count the sizing call promised.
+#pragma once
+
+#include <cstddef>
+
+#include "velmora/platform.hpp"
+
+namespace velmora::platform::detail {
+
+enum class SingleBytePage { Windows1252, MacRoman, Latin1, Ascii };
+
+// Bytes to units, one each. Without a target returns `count`; with one, writes
+// and returns `count` when it fits in `capacity`, else 0. Always 0 when iconv had
+// no table for the page.
+std::size_t SingleByteDecode(SingleBytePage page, const unsigned char* source, std::size_t count,
+                             Unit* target, std::size_t capacity);
+
+// Units to bytes, one each; as SingleByteDecode.
+std::size_t SingleByteEncode(SingleBytePage page, const Unit* source, std::size_t count, char* target,
+                             std::size_t capacity);
+
+} // namespace velmora::platform::detail
