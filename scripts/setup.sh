@@ -9,6 +9,8 @@ packages=(
   libbenchmark-dev                           # speed measurements in bench/
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # the Windows build of the same sources
   wine wine64                                # runs the Windows tests
+  libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev   # pictures of dialogs: drawing, text, BMP reading
+  fonts-dejavu-core fonts-ipafont-gothic     # the pictures' fonts: Latin and Cyrillic; Japanese
 )
 
 missing=()
