@@ -8,7 +8,7 @@ namespace velmora::render {
 
 struct CompareTolerance {
     int channel = 64;         // a pixel differs when a colour channel differs by more
-    double fraction = 0.0005; // the pictures are alike while at most this share of pixels differs
+    double fraction = 0.0002; // the pictures are alike while at most this share of pixels differs
 };
 
 struct PictureDifference {
