@@ -17,7 +17,8 @@ struct ItemDrawingContext {
     int missingGlyphs = 0; // grows by the characters no font could show
 };
 
-// Draws a visible item; hidden items are the caller's to skip.
+// [any thread, holding PictureLock] Draws a visible item; hidden items are the
+// caller's to skip. Pictures are read from `context.images` and freed after use.
 void DrawItem(const kit::ItemState& item, ItemDrawingContext& context);
 
 } // namespace velmora::render
