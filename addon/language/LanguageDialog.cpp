@@ -3,6 +3,7 @@
 // and the note speak it); OK stores a different language, Cancel restores the one
 // of the opening.
 #include "DG.h"
+#include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
 #include "core/TS_List.hpp"
 #include "language/Language.hpp"
@@ -16,8 +17,8 @@ namespace {
 constexpr short LanguageDialogId = 32734;
 constexpr short DialogWidth = 483;
 constexpr short DialogHeight = 282;
-constexpr short OkButton = 1;
-constexpr short CancelButton = 2;
+constexpr short OkButton = DialogOkItem;
+constexpr short CancelButton = DialogCancelItem;
 constexpr short LanguageList = 3;
 constexpr short RestartNote = 6;
 constexpr Int32 OkText = 64;
@@ -54,9 +55,8 @@ Int16 SelectedLanguage(short dialId)
     return rows[row - 1];
 }
 
-void FillLanguageDialog(short dialId)
+void FillLanguageDialog(short dialId, DGUserData /*userData*/)
 {
-    DGSetDialogSize(dialId, DG_CLIENT, DialogWidth, DialogHeight, DG_TOPLEFT, true);
     DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
     SetItemText(dialId, OkButton, OkText);
     SetItemText(dialId, CancelButton, CancelText);
@@ -88,52 +88,57 @@ void FillLanguageDialog(short dialId)
     DGEnableDraw(dialId, LanguageList);
     DGRedrawItem(dialId, LanguageList);
     DGListSelectItem(dialId, LanguageList, currentRow > 0 ? currentRow : 1);
-    DGSetFocus(dialId, DG_NO_ITEM);
+}
+
+// Selecting a row previews its language at once.
+void LanguageChanged(short dialId, short item, DGUserData /*userData*/)
+{
+    if (item != LanguageList)
+        return;
+    Int16 previewed = SelectedLanguage(dialId);
+    if (previewed >= 0) {
+        CurrentLanguage = previewed;
+        SetItemText(dialId, CancelButton, CancelText);
+        SetItemText(dialId, RestartNote, RestartNoteText);
+    }
+}
+
+short LanguageClicked(short dialId, short item, DGUserData userData)
+{
+    const auto* data = reinterpret_cast<const LanguageDialogData*>(userData);
+    if (item == OkButton) {
+        Int16 chosen = SelectedLanguage(dialId);
+        if (chosen >= 0 && chosen != data->languageAtOpening) {
+            CurrentLanguage = chosen;
+            SaveLanguage();
+        }
+    } else if (item == CancelButton) {
+        CurrentLanguage = data->languageAtOpening;
+    }
+    return 0;
+}
+
+DialogSteps LanguageDialogSteps()
+{
+    DialogSteps steps;
+    steps.width = DialogWidth;
+    steps.height = DialogHeight;
+    steps.fill = FillLanguageDialog;
+    steps.click = LanguageClicked;
+    steps.change = LanguageChanged;
+    return steps;
 }
 
 } // namespace
 
 short LanguageDialogCallback(short message, short dialId, short item, DGUserData userData,
-                             DGMessageData /*msgData*/)
+                             DGMessageData msgData)
 {
     LanguageRows();
     if (dialId != LanguageDialogId)
         return 0;
-    const auto* data = reinterpret_cast<const LanguageDialogData*>(userData);
-
-    switch (message) {
-    case DG_MSG_INIT:
-        FillLanguageDialog(dialId);
-        return 0;
-    case DG_MSG_CHANGE:
-        if (item == LanguageList) {
-            Int16 previewed = SelectedLanguage(dialId);
-            if (previewed >= 0) {
-                CurrentLanguage = previewed;
-                SetItemText(dialId, CancelButton, CancelText);
-                SetItemText(dialId, RestartNote, RestartNoteText);
-            }
-        }
-        return 0;
-    case DG_MSG_CLICK:
-        if (item == OkButton) {
-            Int16 chosen = SelectedLanguage(dialId);
-            if (chosen >= 0 && chosen != data->languageAtOpening) {
-                CurrentLanguage = chosen;
-                SaveLanguage();
-            }
-            return OkButton;
-        }
-        if (item == CancelButton) {
-            CurrentLanguage = data->languageAtOpening;
-            return CancelButton;
-        }
-        return 0;
-    case DG_MSG_CLOSE:
-        return item;
-    default:
-        return 0;
-    }
+    static const DialogSteps steps = LanguageDialogSteps();
+    return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 }
 
 bool ShowLanguageDialog()

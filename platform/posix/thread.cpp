@@ -22,7 +22,7 @@ void* Run(void* data)
 
 } // namespace
 
-bool StartDetachedThread(ThreadProc proc, void* argument)
+bool StartWorkerThread(ThreadProc proc, void* argument)
 {
     if (proc == nullptr)
         return false;

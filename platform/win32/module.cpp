@@ -61,7 +61,7 @@ DWORD WINAPI Run(LPVOID data)
 
 } // namespace
 
-bool StartDetachedThread(ThreadProc proc, void* argument)
+bool StartWorkerThread(ThreadProc proc, void* argument)
 {
     if (proc == nullptr)
         return false;

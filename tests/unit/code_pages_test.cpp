@@ -337,7 +337,7 @@ TEST(PlatformThreads, DetachedThreadRunsWithItsArgument)
 {
     static std::atomic<int> seen{0};
     static int argument = 42;
-    ASSERT_TRUE(platform::StartDetachedThread(
+    ASSERT_TRUE(platform::StartWorkerThread(
         [](void* p) -> unsigned {
             seen.store(*static_cast<int*>(p));
             return 0;
@@ -347,7 +347,7 @@ TEST(PlatformThreads, DetachedThreadRunsWithItsArgument)
     while (seen.load() == 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(seen.load(), 42);
-    EXPECT_FALSE(platform::StartDetachedThread(nullptr, nullptr));
+    EXPECT_FALSE(platform::StartWorkerThread(nullptr, nullptr));
 }
 
 TEST(PlatformCodePages, ConversionsRunOnManyThreadsAtOnce)

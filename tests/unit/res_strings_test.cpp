@@ -54,7 +54,7 @@ TEST_F(ResStringsTest, MissingLibraryListsFallBackToEnglish)
 TEST_F(ResStringsTest, TextsNoListHoldsGiveThePlaceholder)
 {
     CurrentLanguage = 1;
-    EXPECT_EQ(Fetch(MessageListBase + 1, 85), "_ERR_NO_"); // beyond the list's end
+    EXPECT_EQ(Fetch(MessageListBase + 1, 200), "_ERR_NO_"); // beyond the list's end
     EXPECT_EQ(Fetch(MessageListBase + 1, 0), "_ERR_NO_");
     CurrentLanguage = 6;
     EXPECT_EQ(Fetch(LibraryListBase + 6, 99), "_ERR_NO_"); // neither the list nor English has it

@@ -92,7 +92,7 @@ TEST_F(Resources, EveryListOfTheFourFamiliesIsPresentWithItsEntryCount)
     for (Int32 lang = 0; lang <= 6; ++lang) {
         EXPECT_EQ(EntryCount(32500 + lang), 6) << "menu " << 32500 + lang;
         EXPECT_EQ(EntryCount(32510 + lang), 5) << "item texts " << 32510 + lang;
-        EXPECT_EQ(EntryCount(32710 + lang), 84) << "messages " << 32710 + lang;
+        EXPECT_EQ(EntryCount(32710 + lang), 90) << "messages " << 32710 + lang;
     }
     for (Int32 lang = 0; lang <= 4; ++lang)
         EXPECT_EQ(EntryCount(32530 + lang), 24) << "library texts " << 32530 + lang;
@@ -232,6 +232,7 @@ TEST_F(Resources, EnglishMessagesAreExact)
     EXPECT_EQ(Text(32711, 81), u"ADDONNAME plug-in: update available!");
     EXPECT_EQ(Text(32711, 82), u"Your ADDONLIBNAME Library is up-to-date!");
     EXPECT_EQ(Text(32711, 84), u"Download Library...");
+    EXPECT_EQ(Text(32711, 90), std::u16string(u"Checking for updates") + Ellipsis);
 }
 
 TEST_F(Resources, MessagesOfEveryLanguageKeepTheirPlaceholdersAndNames)
@@ -247,7 +248,7 @@ TEST_F(Resources, MessagesOfEveryLanguageKeepTheirPlaceholdersAndNames)
         EXPECT_EQ(Text(list, 10), errors[i]);
         EXPECT_EQ(Text(list, 14), warnings[i]);
         EXPECT_EQ(Text(list, 64), u"OK");
-        for (Int32 used : {5, 33, 34, 35, 37, 65, 79, 80, 81, 82, 84})
+        for (Int32 used : {5, 33, 34, 35, 37, 65, 79, 80, 81, 82, 84, 90})
             EXPECT_FALSE(Text(list, used).empty()) << "message " << used;
         EXPECT_NE(Text(list, 80).find(u"ADDONNAME"), std::u16string::npos);
         EXPECT_NE(Text(list, 81).find(u"ADDONNAME"), std::u16string::npos);
@@ -303,7 +304,7 @@ TEST_F(Resources, MissingListOrEntryGivesFalseAndAnEmptyBuffer)
         Int32 list, index;
         GSResModule module;
     } misses[] = {
-        {32535, 16, module}, {32711, 0, module},           {32711, 85, module}, {32501, 7, module},
+        {32535, 16, module}, {32711, 0, module},           {32711, 91, module}, {32501, 7, module},
         {32501, -1, module}, {32711, 5, InvalidResModule}, {32711, 5, 0},       {32711, 5, module + 100},
     };
     for (const auto& miss : misses) {

@@ -38,9 +38,27 @@ std::size_t ModuleFilePath(const void* addressInModule, Unit* buffer, std::size_
 // Registers a window message by name (RegisterWindowMessageW); 0 where there is none.
 unsigned RegisterNamedMessage(const Unit* name);
 
-// --- Threads -----------------------------------------------------------------
+// --- Worker threads ----------------------------------------------------------
+// The add-on's own threads. Each is counted as a live worker from StartWorkerThread
+// until its procedure has returned, so that the add-on can wait for its workers
+// before its file is unmapped and nothing of it runs afterwards.
 using ThreadProc = unsigned (*)(void* argument);
-// Starts a detached thread; false when the system refuses.
-bool StartDetachedThread(ThreadProc proc, void* argument);
+// [any thread] Starts a worker running proc(argument); false when the system refuses
+// (proc then never runs). The caller keeps no handle; the worker ends by returning.
+bool StartWorkerThread(ThreadProc proc, void* argument);
+
+// --- Shell -------------------------------------------------------------------
+// [any thread] Hands `target` (zero-terminated bytes of the ANSI code page: a web
+// address, or a path in Windows form) to the system's shell with the "open" verb and
+// returns without waiting for whatever opens it. Windows: ShellExecuteA with show
+// command SW_SHOWNORMAL. POSIX: `xdg-open` started detached (no child is left to
+// reap), the bytes converted to UTF-8 and a path "X:\..." given in POSIX form.
+// False only when the system could not start the hand-off; a missing browser or
+// xdg-open is no failure, as on Windows. The caller keeps `target`.
+bool ShellOpen(const char* target);
+// The longest path, in bytes of the ANSI code page, that ShellOpen hands over whole:
+// MAX_PATH - 1 on Windows (the ANSI shell functions cut longer ones), PATH_MAX - 1 on
+// POSIX systems.
+std::size_t ShellPathLimit();
 
 } // namespace velmora::platform

@@ -1,0 +1,18 @@
+// Handing web addresses and documents to the system's shell ("open" verb). The add-on
+// never downloads or installs a build itself: it opens the maker's pages.
+#pragma once
+
+#include "GSRoot.hpp"
+#include "core/TS_String.hpp"
+
+// [any thread] Opens an address with the shell; true whatever the shell reports
+// (a missing browser is no error of the add-on's).
+bool OpenUrl(const TS_String& address);
+// [any thread] True when a file exists at path (Windows form).
+bool FileExists(const TS_String& path);
+// [any thread] Opens an existing document with the shell; false only when it does
+// not exist or its path cannot be handed over whole.
+bool OpenDocument(const TS_String& path);
+// The text cut to fewer than `limit` units: its first limit − 1 units when it is
+// `limit` units or longer; null stays null.
+TS_String LimitLength(const TS_String& text, Int32 limit);

@@ -1,0 +1,25 @@
+// The shell's "open" verb on Windows.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "velmora/platform.hpp"
+
+namespace velmora::platform {
+
+bool ShellOpen(const char* target)
+{
+    if (target == nullptr)
+        return false;
+    // The result is not looked at: a missing browser or association is the user's
+    // system, not a failure of the add-on's.
+    ::ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+    return true;
+}
+
+std::size_t ShellPathLimit()
+{
+    return MAX_PATH - 1;
+}
+
+} // namespace velmora::platform
