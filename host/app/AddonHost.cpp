@@ -41,6 +41,16 @@ std::string TokenText(Int64 token)
     return Hex(static_cast<UInt64>(token), 1);
 }
 
+// A host call of the add-on with the token it passed, to be filled and recorded.
+HostCall StartCall(int entry, const char* name, Int64 token)
+{
+    HostCall call;
+    call.entry = entry;
+    call.name = name;
+    call.token = token;
+    return call;
+}
+
 std::string FourCharText(Int32 code)
 {
     std::string text = "'";
@@ -307,6 +317,10 @@ void AddonHost::Unload(bool callFreeData)
 {
     if (!library.IsOpen())
         return;
+    // The add-on's workers may be waiting for the UI thread, which is about to wait
+    // for them (FreeData): let them go, until this run is over.
+    if (const int waiting = kit::SetHostShuttingDown(true))
+        Say("[host] letting go of " + std::to_string(waiting) + " call(s) of background work");
     for (Int16 dialId : kit::OpenDialogs()) {
         Say("[host] closing dialog " + std::to_string(dialId));
         kit::CloseDialog(dialId);
@@ -349,6 +363,7 @@ void AddonHost::Unload(bool callFreeData)
     if (!unfinishedDebugLine.empty())
         Say("[debug] " + unfinishedDebugLine);
     Say("[host] unloaded");
+    kit::SetHostShuttingDown(false);
 }
 
 bool AddonHost::Restart()
@@ -372,20 +387,17 @@ bool AddonHost::IsLoaded() const
 
 ProtocolReport AddonHost::Report() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return report;
+    return Copy(report);
 }
 
 MenuModel AddonHost::Menu() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return menu;
+    return Copy(menu);
 }
 
 std::vector<HostCall> AddonHost::Calls() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return calls;
+    return Copy(calls);
 }
 
 std::vector<Int16> AddonHost::HandlerMenuIds() const
@@ -399,20 +411,17 @@ std::vector<Int16> AddonHost::HandlerMenuIds() const
 
 bool AddonHost::KeepInMemory() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return keepInMemory;
+    return Copy(keepInMemory);
 }
 
 std::vector<ModelessWindow> AddonHost::ModelessWindows() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return windows;
+    return Copy(windows);
 }
 
 std::string AddonHost::DebugOutput() const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return debugOutput;
+    return Copy(debugOutput);
 }
 
 GSResModule AddonHost::AddonResModule() const
@@ -552,10 +561,7 @@ GSErrCode AddonHost::RegisterSupportedService(void* nothing)
 
 GSErrCode AddonHost::InstallMenuHandler(Int64 token, Int16 menuId, APIMenuCommandProc handler)
 {
-    HostCall call;
-    call.entry = APIEntry_InstallMenuHandler;
-    call.name = "ACAPI_Install_MenuHandler";
-    call.token = token;
+    HostCall call = StartCall(APIEntry_InstallMenuHandler, "ACAPI_Install_MenuHandler", token);
     call.menuId = menuId;
     call.arguments = "token=" + TokenText(token) + ", menu=" + std::to_string(menuId) +
                      ", handler=" + (handler != nullptr ? "set" : "null");
@@ -570,10 +576,7 @@ GSErrCode AddonHost::InstallMenuHandler(Int64 token, Int16 menuId, APIMenuComman
 
 GSErrCode AddonHost::SetKeepInMemory(Int64 token, bool keep)
 {
-    HostCall call;
-    call.entry = APIEntry_KeepInMemory;
-    call.name = "ACAPI_KeepInMemory";
-    call.token = token;
+    HostCall call = StartCall(APIEntry_KeepInMemory, "ACAPI_KeepInMemory", token);
     call.value = keep ? 1 : 0;
     call.arguments = "token=" + TokenText(token) + ", keep=" + (keep ? "true" : "false");
     {
@@ -586,10 +589,7 @@ GSErrCode AddonHost::SetKeepInMemory(Int64 token, bool keep)
 
 GSErrCode AddonHost::RegisterModelessWindow(Int64 token, const API_ModelessWindowRec* record)
 {
-    HostCall call;
-    call.entry = APIEntry_RegisterModelessWindow;
-    call.name = "ACAPI_RegisterModelessWindow";
-    call.token = token;
+    HostCall call = StartCall(APIEntry_RegisterModelessWindow, "ACAPI_RegisterModelessWindow", token);
     if (record == nullptr) {
         call.arguments = "token=" + TokenText(token) + ", null";
         call.result = APIERR_BADPARS;
@@ -631,10 +631,7 @@ GSErrCode AddonHost::RegisterModelessWindow(Int64 token, const API_ModelessWindo
 
 GSErrCode AddonHost::UnregisterModelessWindow(Int64 token, Int32 refId)
 {
-    HostCall call;
-    call.entry = APIEntry_UnregisterModelessWindow;
-    call.name = "ACAPI_UnregisterModelessWindow";
-    call.token = token;
+    HostCall call = StartCall(APIEntry_UnregisterModelessWindow, "ACAPI_UnregisterModelessWindow", token);
     call.value = refId;
     call.arguments = "token=" + TokenText(token) + ", ref=" + std::to_string(refId);
     {
@@ -654,10 +651,7 @@ GSErrCode AddonHost::UnregisterModelessWindow(Int64 token, Int32 refId)
 
 GSErrCode AddonHost::Interface(Int64 token, Int32 code, void* p1, void* p2, void* p3, void* p4)
 {
-    HostCall call;
-    call.entry = APIEntry_Interface;
-    call.name = "ACAPI_Interface";
-    call.token = token;
+    HostCall call = StartCall(APIEntry_Interface, "ACAPI_Interface", token);
     call.code = code;
     std::string arguments = FourCharText(code) + ", token=" + TokenText(token);
     auto* ref = static_cast<const API_MenuItemRef*>(p1);

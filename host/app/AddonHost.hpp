@@ -66,17 +66,20 @@ public:
     AddonHost(const AddonHost&) = delete;
     AddonHost& operator=(const AddonHost&) = delete;
 
-    // Starts a host run with the add-on file at `path`: loads it and runs the protocol
+    // [UI thread] Starts a host run with the add-on file at `path`: loads it and runs the protocol
     // GetExportedFuncAddrs, SetImportedFuncAddrs, CheckEnvironment, RegisterInterface,
     // Initialize. True when the add-on is initialised. A failed step is reported and
     // the add-on is unloaded (with FreeData when Initialize had been called).
     bool Load(const std::string& path);
-    // Ends the run: closes the add-on's open dialogs, calls FreeData when `freeData`
-    // and the add-on is initialised, and unloads the file.
+    // [UI thread] Ends the run: lets go of the add-on's background calls that wait for
+    // the UI thread (they are refused until the run is over), closes the add-on's
+    // open dialogs, calls FreeData when `freeData` and the add-on is initialised, and
+    // unloads the file.
     void Unload(bool freeData);
-    // Unload with FreeData, then a new run with the same file.
+    // [UI thread] Unload with FreeData, then a new run with the same file.
     bool Restart();
 
+    // [any thread] What the host has seen (copies).
     bool IsLoaded() const;
     ProtocolReport Report() const;
     MenuModel Menu() const;
@@ -90,16 +93,17 @@ public:
     // The host's resource module for the loaded add-on (InvalidResModule when none).
     GSResModule AddonResModule() const;
 
-    // The user picks item `item` of the registered menu: the handler installed for
+    // [UI thread] The user picks item `item` of the registered menu: the handler installed for
     // the menu's list id is called. False (with the reason) when there is none.
     bool ChooseMenuItem(Int32 item, std::string* whyNot);
-    // Calls the handler installed for `listId` with (listId, item) as the host does.
+    // [UI thread] Calls the handler installed for `listId` with (listId, item) as the host does.
     bool CallMenuHandler(Int16 listId, Int32 item, std::string* whyNot);
 
     // The host-function table handed to the add-on (502 entries).
     const std::array<const void*, APIHostTableEntries>& Table() const { return table; }
 
-    // Host functions (the table's entries call these on the current host).
+    // [any thread] Host functions (the table's entries call these on the current
+    // host); the add-on's records are read during the call, never kept.
     GSErrCode RegisterMenu(const API_MenuRegistration* registration);
     GSErrCode RegisterSupportedService(void* nothing);
     GSErrCode InstallMenuHandler(Int64 token, Int16 menuId, APIMenuCommandProc handler);
@@ -117,6 +121,12 @@ private:
     static void DebugSinkThunk(const char* text, void* context);
     std::vector<std::string> ReadStringList(Int16 listId) const;
     void Say(const std::string& line);
+    // A copy of a member guarded by `lock`, for the observers.
+    template <typename T> T Copy(const T& member) const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return member;
+    }
 
     Transcript& transcript;
     std::array<const void*, APIHostTableEntries> table{};

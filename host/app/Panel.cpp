@@ -3,33 +3,19 @@
 #include <algorithm>
 #include <sstream>
 
+#include "FTM.hpp"
+
 namespace velmora::host {
 
 namespace {
 
 const char* KindName(kit::ItemKind kind)
 {
-    switch (kind) {
-    case kit::ItemKind::PushButton:
-        return "button";
-    case kit::ItemKind::StaticText:
-        return "text";
-    case kit::ItemKind::MultiLineText:
-        return "multitext";
-    case kit::ItemKind::ListBox:
-        return "list";
-    case kit::ItemKind::Icon:
-        return "icon";
-    case kit::ItemKind::Picture:
-        return "picture";
-    case kit::ItemKind::Separator:
-        return "separator";
-    case kit::ItemKind::EditText:
-        return "edit";
-    case kit::ItemKind::CheckBox:
-        return "checkbox";
-    }
-    return "item";
+    // In the order of kit::ItemKind, which counts from 1.
+    static const char* const names[] = {"button",  "text",      "multitext", "list",    "icon",
+                                        "picture", "separator", "edit",      "checkbox"};
+    const auto index = static_cast<std::size_t>(kind) - 1;
+    return index < std::size(names) ? names[index] : "item";
 }
 
 // A text in quotes, with line ends shown as "\n".
@@ -112,7 +98,10 @@ std::string DrawDialog(const kit::DialogState& dialog)
     std::ostringstream out;
     out << "+-- dialog " << dialog.resId << " " << Quote(Utf8(dialog.title)) << "  " << dialog.width << " x "
         << dialog.height << "  " << (dialog.modal ? "modal" : "modeless")
-        << (dialog.visible ? "" : ", hidden") << " (id " << dialog.dialId << ")";
+        << (dialog.modal     ? ""
+            : dialog.visible ? ", visible"
+                             : ", hidden")
+        << " (id " << dialog.dialId << ")";
     int hidden = 0;
     for (const kit::ItemState& item : dialog.items) {
         if (!item.visible) {
@@ -162,6 +151,38 @@ std::string DrawDialog(const kit::DialogState& dialog)
         out << "\n| (" << hidden << (hidden == 1 ? " hidden item)" : " hidden items)");
     out << "\n+--";
     return out.str();
+}
+
+std::string DrawAlert(const kit::AlertRequest& alert)
+{
+    std::string buttons;
+    for (int i = 0; i < 3; ++i)
+        if (!alert.buttons[i].IsEmpty())
+            buttons += (buttons.empty() ? "" : "  ") + std::string("[") + std::to_string(i + 1) + "] " +
+                       Utf8(alert.buttons[i]);
+    std::string panel =
+        "+-- alert " + Quote(Utf8(alert.title)) + " (type " + std::to_string(alert.type) + ")";
+    for (const GS::UniString* text : {&alert.largeText, &alert.smallText})
+        if (!text->IsEmpty())
+            panel += "\n| " + Utf8(*text);
+    return panel + "\n| " + buttons + "\n+--";
+}
+
+std::string DrawFileDialog(const kit::FileDialogRequest& request)
+{
+    std::string panel = "+-- file dialog " + Quote(Utf8(request.title)) + " (" +
+                        (request.type == DG::FileDialog::Save ? "save" : "open") + ")";
+    if (!request.folder.empty())
+        panel += "\n| folder: " + request.folder;
+    if (!request.fileName.empty())
+        panel += "\n| file name: " + request.fileName;
+    for (UInt32 id : request.filters) {
+        FTM::FileType type("", "", 0, 0, 0);
+        panel += "\n| type " + std::to_string(id);
+        if (FTM::GetFileType(id, &type))
+            panel += std::string(": ") + type.description + " (*." + type.extension + ")";
+    }
+    return panel + "\n+--";
 }
 
 } // namespace velmora::host

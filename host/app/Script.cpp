@@ -71,7 +71,13 @@ bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>*
             if (c == '\\' && i + 1 < text.size()) {
                 char e = text[++i];
                 command.source += e;
-                token += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                // Other backslashes stand for themselves (Windows paths read as written).
+                if (e == 'n' || e == 't' || e == 'r')
+                    token += e == 'n' ? '\n' : e == 't' ? '\t' : '\r';
+                else if (e == '\\' || e == '"')
+                    token += e;
+                else
+                    token += std::string{'\\', e};
             } else if (c == '"') {
                 quoted = false;
             } else {
@@ -135,66 +141,6 @@ bool ScriptSource::Peek(Command* out)
         return false;
     *out = commands[next];
     return true;
-}
-
-bool TerminalSource::Next(Command* command, const std::string& prompt)
-{
-    while (pending.empty()) {
-        out.Raw(prompt);
-        std::string line;
-        if (!std::getline(in, line)) {
-            out.Raw("\n");
-            return false;
-        }
-        ++lineNumber;
-        std::string error;
-        if (!ParseCommands(line, lineNumber, &pending, &error)) {
-            out.Line("error: " + error);
-            pending.clear();
-        }
-    }
-    *command = pending.front();
-    pending.erase(pending.begin());
-    return true;
-}
-
-bool TerminalSource::Peek(Command* command)
-{
-    if (pending.empty())
-        return false;
-    *command = pending.front();
-    return true;
-}
-
-bool TerminalSource::AskLine(const std::string& prompt, std::string* line)
-{
-    out.Raw(prompt);
-    if (!std::getline(in, *line))
-        return false;
-    while (!line->empty() && (line->back() == '\r' || line->back() == ' '))
-        line->pop_back();
-    return true;
-}
-
-std::string CommandHelp()
-{
-    return "commands:\n"
-           "  menu N | N                choose item N of the add-on's menu\n"
-           "  show                      draw the menu bar and the open dialogs\n"
-           "  click ITEM                click an item of the current dialog\n"
-           "  select ITEM ROW           select a row of a list\n"
-           "  close                     close the current dialog\n"
-           "  dialog RESID              make that open dialog the current one\n"
-           "  answer N                  button N for the alert\n"
-           "  file PATH | file-cancel   answer to the file dialog\n"
-           "  wait S | wait-dialog RESID [S] | wait-closed RESID [S]\n"
-           "  expect-title \"T\" | expect-text ITEM \"T\" | expect-visible ITEM | expect-hidden ITEM\n"
-           "  expect-enabled ITEM | expect-disabled ITEM | expect-rows ITEM N | expect-selected ITEM ROW\n"
-           "  expect-row ITEM ROW \"T\" | expect-dialog RESID | expect-no-dialog [RESID]\n"
-           "  expect-menu-title \"T\" | expect-menu N \"T\" | expect-checked N | expect-unchecked N\n"
-           "  expect-alert \"T\" | expect-call \"T\" | expect-debug \"T\"\n"
-           "  expect-file PATH | expect-no-file PATH | expect-file-contains PATH \"T\"\n"
-           "  echo \"T\" | restart | quit | help";
 }
 
 } // namespace velmora::host

@@ -1,41 +1,48 @@
 // A session of velmora-host: the person at the terminal or the script plays the
-// user. The session reads commands (Script.hpp), acts on the add-on's menu and
-// dialogs, answers the add-on's alerts and file dialogs as the host's dialog
-// driver, and writes everything to the transcript.
+// user. The session runs on the host's UI thread: it reads commands (Script.hpp,
+// the table in Commands.hpp), acts on the add-on's menu and dialogs, answers the
+// add-on's dialogs, alerts and file dialogs as the kit's dialog driver
+// (DialogDriver.cpp), draws what happens (Drawing.cpp), and serves the add-on's
+// background work while it waits.
 #pragma once
 
-#include <atomic>
 #include <deque>
-#include <istream>
+#include <functional>
 #include <mutex>
 #include <optional>
-#include <ostream>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "AddonHost.hpp"
 #include "Script.hpp"
+#include "ShellRecord.hpp"
 #include "Transcript.hpp"
 #include "kit/DialogDriver.hpp"
 
 namespace velmora::host {
 
+enum class Outcome { Done, Failed, Quit };
+
 class Session : public kit::DialogDriver {
 public:
-    // Installs itself as the kit's dialog driver until destroyed. `userFolder` is the
-    // native path of special location 14 (relative paths of commands start there).
-    Session(AddonHost& host, Transcript& transcript, CommandSource& source, std::string userFolder);
+    // [UI thread] Installs itself as the kit's dialog driver until destroyed, which
+    // makes the calling thread the host's UI thread. Borrows `host`, `transcript`
+    // and `source`. `userFolder` is the native path of special location 14 (relative
+    // paths of commands start there); `shellRecord` the file of the shell recorder
+    // (empty: none), which the session empties.
+    Session(AddonHost& host, Transcript& transcript, CommandSource& source, std::string userFolder,
+            std::string shellRecord = std::string());
     ~Session() override;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Runs commands until the input ends, "quit", or (in a script) a failure.
-    // Returns 0, or 1 when a command failed in a script.
+    // [UI thread] Runs commands until the input ends, "quit", or (in a script) a
+    // failure. Returns 0, or 1 when a command failed in a script.
     int Run();
     bool Failed() const { return failed; }
 
-    // The kit's dialog driver.
+    // The kit's dialog driver (DialogDriver.cpp); see kit/DialogDriver.hpp.
     void RunModal(Int16 dialId) override;
     void OnDialogEvent(Int16 dialId, kit::DialogEvent event) override;
     Int16 OnAlert(const kit::AlertRequest& request) override;
@@ -43,58 +50,47 @@ public:
                       UInt32* filter) override;
 
 private:
-    enum class Outcome { Done, Failed, Quit };
+    friend struct CommandHandlers; // Commands.cpp
 
+    // Running (Session.cpp).
+    bool Step();
     Outcome Execute(const Command& command);
     Outcome Fail(const Command& command, const std::string& message);
-    bool OnUiThread() const;
-    bool Stopping() const { return stopping.load(); }
     void Echo(const Command& command);
-    void DrawPendingEvents();
-    void ShowMenuBar();
-    void ShowDialog(Int16 dialId);
+    std::string Prompt();
+    bool Serve(double seconds);
+    bool WaitUntil(double seconds, const std::function<bool()>& condition);
+    bool TakeAnswer(const char* name, Command* answer);
     Int16 CurrentDialog();
     bool FindDialogByResource(Int16 resId, bool visibleOnly, Int16* dialId);
     std::string NativePath(const std::string& path) const;
-    bool WaitFor(double seconds, bool (Session::*condition)(Int16), Int16 resId);
-    bool DialogVisible(Int16 resId);
-    bool DialogGone(Int16 resId);
-    std::string Prompt();
+
+    // Drawing (Drawing.cpp).
+    bool DrawPendingEvents();
+    bool ShowNewShellLines();
+    void ShowMenuBar();
+    void ShowDialog(Int16 dialId);
 
     AddonHost& host;
     Transcript& transcript;
     CommandSource& source;
     std::string userFolder;
-    std::thread::id uiThread;
+    ShellRecord shell;
 
+    // The UI thread's own.
     std::vector<Int16> modalStack;
     Int16 chosenDialog = 0;
-    std::atomic<bool> stopping{false};
+    bool stopping = false;
     bool failed = false;
-    bool quitRequested = false;
-
-    std::mutex lock; // guards the members below (the driver is called from any thread)
-    std::deque<std::pair<Int16, kit::DialogEvent>> events;
+    bool inputEnded = false;
     std::optional<Int16> presetAnswer;
     std::optional<std::string> presetFile; // empty string: cancel
     std::string lastAlert;
-};
+    int alerts = 0;     // alerts raised in this session
+    int alertsSeen = 0; // alerts seen by the last alert command
 
-// What main.cpp hands over from the command line.
-struct HostOptions {
-    std::string addonPath;  // empty: the add-on file beside the program
-    std::string userFolder; // empty: kit::DefaultUserFolder()
-    bool freeData = true;   // false: unload without FreeData (--no-freedata)
-    std::string codePage;   // non-empty: VELMORA_ANSI_CODEPAGE for the add-on (POSIX systems)
-    std::string scriptFile; // --script FILE
-    std::string commands;   // -c "cmd; cmd"
-    bool commandsGiven = false;
+    std::mutex lock; // guards the events, which the kit reports from any thread
+    std::deque<std::pair<Int16, kit::DialogEvent>> events;
 };
-
-// Runs the host: sets up the user folder, loads the add-on with the full protocol,
-// runs the session (terminal when `in` is one, else a script), then frees and
-// unloads the add-on. Returns the program's exit status: 0 success, 1 a failed
-// script, 3 the add-on could not be loaded and initialised, 2 a bad script file.
-int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out);
 
 } // namespace velmora::host

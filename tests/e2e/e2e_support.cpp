@@ -1,13 +1,19 @@
 #include "e2e_support.hpp"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "test_support.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <cerrno>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -47,7 +53,7 @@ std::wstring QuoteArgument(const std::wstring& arg)
 } // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& outputFile)
+                      const std::string& outputFile, double seconds)
 {
     ProgramRun run;
     std::wstring commandLine = QuoteArgument(fs::path(program).wstring());
@@ -72,7 +78,12 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     buffer.push_back(0);
     if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                        &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
+        if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(seconds * 1000)) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 255);
+            WaitForSingleObject(process.hProcess, 10000);
+            run.timedOut = true;
+            ADD_FAILURE() << program << " still ran after " << seconds << " seconds and was killed";
+        }
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
         run.exitCode = static_cast<int>(code);
@@ -103,7 +114,7 @@ std::string WindowsForm(const std::string& nativePath)
 #else
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& outputFile)
+                      const std::string& outputFile, double seconds)
 {
     ProgramRun run;
     std::vector<char*> argv;
@@ -128,7 +139,21 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
         _exit(127);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    pid_t ended = 0;
+    for (;;) {
+        ended = waitpid(child, &status, WNOHANG);
+        if (ended < 0 && errno == EINTR)
+            continue;
+        if (ended != 0 || std::chrono::steady_clock::now() >= limit)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (ended == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0); // a killed child ends at once
+        run.timedOut = true;
+        ADD_FAILURE() << program << " still ran after " << seconds << " seconds and was killed";
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.output = velmora::test::ReadFileBytes(outputFile);

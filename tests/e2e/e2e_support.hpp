@@ -8,13 +8,15 @@ namespace velmora::e2e {
 
 struct ProgramRun {
     int exitCode = -1;
-    std::string output; // standard output and standard error together
+    bool timedOut = false; // killed after the time limit
+    std::string output;    // standard output and standard error together
 };
 
 // Runs `program` (a native path) with `arguments`, standard input empty, and waits
-// for it. `outputFile` is a native path where the output is collected.
+// for it at most `seconds`: a program still running then is killed and the test
+// fails. `outputFile` is a native path where the output is collected.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& outputFile);
+                      const std::string& outputFile, double seconds = 120);
 
 // The built velmora-host program beside the test program.
 std::string HostProgram();

@@ -2,15 +2,25 @@
 // the session playing the user of a dialog that the add-on's resources describe.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <sstream>
+#include <thread>
 
 #include "AddonHost.hpp"
 #include "DG.h"
+#include "FTM.hpp"
+#include "HostProgram.hpp"
 #include "IO.hpp"
 #include "MenuModel.hpp"
 #include "Panel.hpp"
 #include "Script.hpp"
 #include "Session.hpp"
+#include "ShellRecord.hpp"
+#include "TerminalSource.hpp"
+#include "kit/DialogDriver.hpp"
 #include "kit/Host.hpp"
 #include "test_support.hpp"
 
@@ -211,6 +221,186 @@ TEST_F(HostSessionTest, AFileDialogTakesAPathInTheUserFolder)
     DG::FileDialog again(DG::FileDialog::Save);
     EXPECT_FALSE(again.Invoke());
     EXPECT_TRUE(Shows("[host] file dialog cancelled")) << transcript.Text();
+}
+
+// --- Background work ----------------------------------------------------------------
+
+// An add-on's worker thread: runs `work` at once; joined when the test ends, after
+// the host has let go of it as at its shutdown (when the test did not answer it).
+class Worker {
+public:
+    explicit Worker(std::function<void()> work) : thread(std::move(work)) {}
+    ~Worker() { Finish(); }
+    void Finish()
+    {
+        if (!thread.joinable())
+            return;
+        kit::SetHostShuttingDown(true);
+        thread.join();
+        kit::SetHostShuttingDown(false);
+    }
+
+private:
+    std::thread thread;
+};
+
+// Waits (at most 20 seconds) until a worker's call waits for the UI thread.
+bool WorkerWaits()
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (kit::WaitingUiWork() == 0 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::yield();
+    return kit::WaitingUiWork() > 0;
+}
+
+TEST_F(HostSessionTest, AWorkersAlertWaitsForTheScriptsAnswerAndBlocksOnlyTheWorker)
+{
+    velmora::host::ScriptSource script(Parse("echo \"the UI thread goes on\"\n"
+                                             "wait-alert 20\n"
+                                             "answer 2\n"
+                                             "expect-alert \"Download failed.\"\n"
+                                             "expect-alerts 1\n"
+                                             "expect-no-alert"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    std::atomic<short> pressed{0};
+    Worker worker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
+    ASSERT_TRUE(WorkerWaits());
+    EXPECT_EQ(session.Run(), 0) << transcript.Text();
+    worker.Finish();
+    EXPECT_EQ(pressed, 2);
+    const std::string text = transcript.Text();
+    EXPECT_LT(text.find("the UI thread goes on"), text.find("+-- alert")) << text;
+    EXPECT_TRUE(Shows("> answer 2\n[host] alert answered with button 2")) << text;
+}
+
+TEST_F(HostSessionTest, AlertCommandsFailWhenTheAlertsAreNotAsExpected)
+{
+    struct Row {
+        const char* script;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"wait-alert 0.05", "nothing came within 0.05 seconds"},
+        {"expect-alerts 1", "0 alert(s) came in this session"},
+        {"expect-alert \"x\"", "no alert was shown"},
+    };
+    for (const Row& row : rows) {
+        velmora::host::ScriptSource script(Parse(row.script));
+        velmora::host::Session session(host, transcript, script, userFolder.Native());
+        EXPECT_EQ(session.Run(), 1) << row.script;
+        EXPECT_TRUE(Shows(row.says)) << row.script << "\n" << transcript.Text();
+    }
+    // An alert that came is seen by expect-no-alert too.
+    velmora::host::ScriptSource script(Parse("expect-no-alert"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    DGAlert(DG_ERROR, "", "Earlier.", "", "OK", "", "");
+    EXPECT_EQ(session.Run(), 1);
+    EXPECT_TRUE(Shows("expect-no-alert: 1 alert(s) came, the last \"\nEarlier.\n\"")) << transcript.Text();
+}
+
+TEST_F(HostSessionTest, AWorkersWindowIsShownDrivenAndClosedOnTheUiThread)
+{
+    velmora::host::ScriptSource script(Parse("expect-no-dialog\n"
+                                             "wait-dialog 32734 20\n"
+                                             "expect-rows 3 2\n"
+                                             "show\n"
+                                             "click 1\n"
+                                             "wait-closed 32734 20"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    std::atomic<short> dialId{0};
+    Worker worker([&] {
+        dialId = DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
+        DGShowModelessDialog(dialId, 0);
+    });
+    EXPECT_EQ(session.Run(), 0) << transcript.Text();
+    worker.Finish();
+    EXPECT_NE(dialId, 0);
+    EXPECT_TRUE(Shows("\"VelmoraLibrary\"  483 x 282  modeless, visible (id ")) << transcript.Text();
+    EXPECT_TRUE(Shows("[host] dialog " + std::to_string(dialId) + " closed")) << transcript.Text();
+}
+
+TEST_F(HostSessionTest, QuittingLetsGoOfAWorkerWaitingForTheUiThread)
+{
+    velmora::host::ScriptSource script(Parse("quit"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    std::atomic<short> pressed{0};
+    std::atomic<short> opened{-1};
+    std::thread worker([&] {
+        pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", "");
+        opened = DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
+    });
+    ASSERT_TRUE(WorkerWaits());
+    EXPECT_EQ(session.Run(), 0);
+    // As at the end of velmora-host: the host unloads the add-on, whose FreeData
+    // would wait for this worker.
+    host.Unload(true);
+    worker.join();
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(Shows("+-- alert")) << transcript.Text();
+    EXPECT_TRUE(Shows("[host] letting go of 1 call(s) of background work\n")) << transcript.Text();
+    EXPECT_TRUE(Shows("[host] FreeData -> 0")) << transcript.Text();
+    EXPECT_TRUE(kit::OpenDialogs().empty());
+    ASSERT_TRUE(host.Load(velmora::test::AddonFile())); // for TearDown
+}
+
+TEST_F(HostSessionTest, TheShellRecorderIsTheShellAndExpectShellReadsIt)
+{
+#if defined(_WIN32)
+    GTEST_SKIP() << "the recorder is a POSIX shell script; under Wine it is reached through Wine's browser";
+#else
+    const std::string record = userFolder.File("shell.txt");
+    velmora::test::WriteFileBytes(record, "from an earlier run\n");
+    velmora::host::ScriptSource script(Parse("expect-shell \"https://example.test/a b?c=1&d=2\"\n"
+                                             "expect-shell \"second\""));
+    velmora::host::Session session(host, transcript, script, userFolder.Native(), record);
+    EXPECT_EQ(velmora::test::ReadFileBytes(record), "");
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    ASSERT_TRUE(velmora::host::UseShellRecorder(record));
+    // As the add-on's hand-off does: xdg-open found on PATH, given one argument.
+    const int status = std::system("xdg-open 'https://example.test/a b?c=1&d=2' && xdg-open second");
+    setenv("PATH", path.c_str(), 1);
+    unsetenv("VELMORA_SHELL_RECORD");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(velmora::test::ReadFileBytes(record), "https://example.test/a b?c=1&d=2\nsecond\n");
+    EXPECT_EQ(session.Run(), 0) << transcript.Text();
+#endif
+}
+
+TEST_F(HostSessionTest, AtATerminalBackgroundQuestionsAndTheShellReachThePerson)
+{
+    // The worker's alert comes while the host waits for the first typed line, and is
+    // answered with it; then the person quits.
+    std::istringstream typed("2\nquit\n");
+    velmora::host::TerminalSource terminal(typed, transcript);
+    const std::string record = userFolder.File("shell.txt");
+    velmora::host::Session session(host, transcript, terminal, userFolder.Native(), record);
+    velmora::test::WriteFileBytes(record, "https://example.test/download\n");
+    std::atomic<short> pressed{0};
+    Worker worker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
+    ASSERT_TRUE(WorkerWaits());
+    EXPECT_EQ(session.Run(), 0) << transcript.Text();
+    worker.Finish();
+    EXPECT_EQ(pressed, 2);
+    EXPECT_TRUE(Shows("button (1-2) [1]: [host] alert answered with button 2")) << transcript.Text();
+    EXPECT_TRUE(Shows("shell: https://example.test/download\n")) << transcript.Text();
+
+    // A file dialog asks for a path, showing what the add-on proposes.
+    std::istringstream typedPath("saved.txt\n");
+    velmora::host::TerminalSource pathTerminal(typedPath, transcript);
+    velmora::host::Session pathSession(host, transcript, pathTerminal, userFolder.Native());
+    FTM::FileTypeManager types("Test");
+    const FTM::TypeID text = types.AddType(FTM::FileType("Text Files", "txt", 0, 0, 0));
+    DG::FileDialog save(DG::FileDialog::Save);
+    save.SetTitle("Save as Text...");
+    save.AddFilter(text);
+    save.SelectFile(IO::Location(GS::UniString("Untitled.txt")));
+    ASSERT_TRUE(save.Invoke()) << transcript.Text();
+    EXPECT_EQ(save.GetSelectedFilter(), 0u);
+    EXPECT_TRUE(Shows("+-- file dialog \"Save as Text...\" (save)\n| file name: Untitled.txt\n| type "))
+        << transcript.Text();
+    EXPECT_TRUE(Shows(": Text Files (*.txt)\n+--\npath (empty cancels): [host] file dialog answered with"))
+        << transcript.Text();
 }
 
 // --- The host's two modes -----------------------------------------------------------

@@ -1,9 +1,11 @@
 // The dialog manager: modal and modeless dialogs driven by a test driver that
 // plays the user, callbacks that record what the add-on would see, list boxes,
-// alerts, file dialogs, and dialogs updated from a second thread.
+// alerts, file dialogs, and dialogs used from worker threads while the test's
+// thread plays the host's UI thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -13,7 +15,6 @@
 
 #include "DG.h"
 #include "FTM.hpp"
-#include "dg_internal.hpp"
 #include "kit/DialogDriver.hpp"
 #include "test_support.hpp"
 
@@ -162,13 +163,12 @@ kit::DialogTemplate TestTemplate(GSResID id = 32734)
 
 short RunModal(Recorder& recorder, const kit::DialogTemplate& t = TestTemplate())
 {
-    return kit::detail::ModalDialogFromTemplate(t, InvalidResModule, RecordingCallback, recorder.UserData());
+    return kit::ModalDialogFromTemplate(t, InvalidResModule, RecordingCallback, recorder.UserData());
 }
 
 short OpenModeless(Recorder& recorder, const kit::DialogTemplate& t = TestTemplate(32755))
 {
-    return kit::detail::ModelessDialogFromTemplate(t, InvalidResModule, RecordingCallback,
-                                                   recorder.UserData());
+    return kit::ModelessDialogFromTemplate(t, InvalidResModule, RecordingCallback, recorder.UserData());
 }
 
 kit::DialogState State(Int16 dialId)
@@ -191,6 +191,27 @@ const kit::ItemState& ItemOf(const kit::DialogState& state, Int16 number)
 bool IsOpen(Int16 dialId)
 {
     return kit::GetDialogState(dialId, nullptr);
+}
+
+// Runs `work` on a worker thread while the calling (UI) thread serves the work the
+// worker hands to it, as the host does while it waits for input. A worker still
+// running after 20 seconds fails the test and is let go as at the host's shutdown.
+void OnWorker(const std::function<void()>& work)
+{
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done && std::chrono::steady_clock::now() < limit)
+        kit::WaitForUiWork(0.005);
+    if (!done) {
+        ADD_FAILURE() << "the worker did not finish";
+        kit::SetHostShuttingDown(true);
+    }
+    worker.join();
+    kit::SetHostShuttingDown(false);
 }
 
 class DialogTest : public ::testing::Test {
@@ -668,19 +689,16 @@ TEST_F(DialogTest, AlertsGoToTheDriver)
     driver.alert = [](const kit::AlertRequest&) -> Int16 { return 9; };
     EXPECT_EQ(DGAlert(DG_ERROR, "t", "l", "s", "OK", "", ""), 1); // only buttons 1 to 3 exist
 
-    // From a download worker, on the worker's own thread.
+    // From a download worker: asked on the UI thread while the worker waits.
     std::thread::id alertThread;
     driver.alert = [&](const kit::AlertRequest&) -> Int16 {
         alertThread = std::this_thread::get_id();
-        return 1;
+        return 3;
     };
-    std::thread::id workerThread;
-    std::thread worker([&] {
-        workerThread = std::this_thread::get_id();
-        DGAlert(DG_ERROR, "", "from the worker", "", "OK", "", "");
-    });
-    worker.join();
-    EXPECT_EQ(alertThread, workerThread);
+    short pressed = 0;
+    OnWorker([&] { pressed = DGAlert(DG_ERROR, "", "from the worker", "", "OK", "No", "Later"); });
+    EXPECT_EQ(pressed, 3);
+    EXPECT_EQ(alertThread, std::this_thread::get_id());
 }
 
 TEST_F(DialogTest, FileDialogsAskTheDriver)
@@ -745,7 +763,7 @@ TEST_F(DialogTest, AWorkerUpdatesAModelessWindowWhileAModalDialogRuns)
     };
 
     driver.runModal = [&](Int16 modalId) {
-        std::thread worker([&] {
+        std::thread worker([&] { // joined below, once it has said it is done
             const short id = OpenModeless(modeless);
             windowId = id;
             for (int i = 0; i < 200; ++i) {
@@ -770,7 +788,7 @@ TEST_F(DialogTest, AWorkerUpdatesAModelessWindowWhileAModalDialogRuns)
             }
             DGSetItemText(modalId, NoteItem, GS::UniString("waiting"));
             kit::Click(modalId, NoteItem);
-            std::this_thread::yield();
+            kit::WaitForUiWork(0.001);
         }
         worker.join();
         EXPECT_TRUE(kit::Click(modalId, OkItem));
@@ -809,12 +827,142 @@ TEST_F(DialogTest, ConcurrentClosesSendOneCloseMessage)
                     kit::Click(dialId, OkItem);
             });
         go = true;
-        for (std::thread& t : closers)
-            t.join();
+        OnWorker([&] {
+            for (std::thread& t : closers)
+                t.join();
+        });
         EXPECT_FALSE(IsOpen(dialId));
         int closes = 0;
         for (const Message& m : recorder.Messages())
             closes += m.message == DG_MSG_CLOSE;
         EXPECT_EQ(closes, 1) << "round " << round;
     }
+}
+
+TEST_F(DialogTest, CallbacksRunOnTheUiThreadOneAtATime)
+{
+    // A worker closes the dialog while the user keeps clicking it: the close and the
+    // clicks reach the callback on the UI thread, never at the same time.
+    const std::thread::id uiThread = std::this_thread::get_id();
+    std::atomic<int> inside{0};
+    std::atomic<int> overlaps{0};
+    std::atomic<int> elsewhere{0};
+    for (int round = 0; round < 30; ++round) {
+        Recorder recorder;
+        recorder.react = [&](const Message&) -> short {
+            if (inside.fetch_add(1) != 0)
+                ++overlaps;
+            if (std::this_thread::get_id() != uiThread)
+                ++elsewhere;
+            std::this_thread::yield();
+            inside.fetch_sub(1);
+            return 0;
+        };
+        const short dialId = OpenModeless(recorder);
+        std::atomic<bool> go{false};
+        std::atomic<bool> closed{false};
+        std::thread worker([&] {
+            while (!go)
+                std::this_thread::yield();
+            DGModelessClose(dialId);
+            closed = true;
+        });
+        go = true;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!closed && std::chrono::steady_clock::now() < limit) {
+            kit::Click(dialId, NoteItem);
+            kit::RunUiWork();
+        }
+        if (!closed)
+            kit::SetHostShuttingDown(true);
+        worker.join();
+        kit::SetHostShuttingDown(false);
+        ASSERT_TRUE(closed) << "round " << round;
+        EXPECT_FALSE(IsOpen(dialId));
+        EXPECT_EQ(recorder.Messages().back().message, DG_MSG_CLOSE);
+    }
+    EXPECT_EQ(overlaps, 0);
+    EXPECT_EQ(elsewhere, 0);
+}
+
+TEST_F(DialogTest, WorkerCallsAreAnsweredOnTheUiThread)
+{
+    // Opening, showing and closing a window from a worker, with the messages' threads.
+    const std::thread::id uiThread = std::this_thread::get_id();
+    std::vector<std::thread::id> threads;
+    Recorder recorder;
+    recorder.react = [&](const Message&) -> short {
+        threads.push_back(std::this_thread::get_id()); // only the UI thread writes
+        return 0;
+    };
+    short dialId = 0;
+    OnWorker([&] {
+        dialId = OpenModeless(recorder);
+        DGShowModelessDialog(dialId, 0);
+        DGModelessClose(dialId);
+    });
+    ASSERT_NE(dialId, 0);
+    EXPECT_FALSE(IsOpen(dialId));
+    ASSERT_EQ(threads.size(), 2u); // init and close
+    for (const std::thread::id& id : threads)
+        EXPECT_EQ(id, uiThread);
+    EXPECT_EQ(driver.EventsOf(dialId),
+              (std::vector<DialogEvent>{DialogEvent::Opened, DialogEvent::Shown, DialogEvent::Closed}));
+}
+
+TEST_F(DialogTest, AWorkerAlertIsAnsweredWhileAModalDialogRuns)
+{
+    // The user waits in a modal dialog; the worker's alert appears there and the
+    // worker gets the button the user pressed.
+    const std::thread::id uiThread = std::this_thread::get_id();
+    std::thread::id alertThread;
+    driver.alert = [&](const kit::AlertRequest& request) -> Int16 {
+        alertThread = std::this_thread::get_id();
+        return Utf8(request.largeText) == "Download failed." ? 2 : 1;
+    };
+    std::atomic<short> pressed{0};
+    driver.runModal = [&](Int16 modalId) {
+        OnWorker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
+        kit::Click(modalId, OkItem);
+    };
+    Recorder modal;
+    EXPECT_EQ(RunModal(modal), OkItem);
+    EXPECT_EQ(pressed, 2);
+    EXPECT_EQ(alertThread, uiThread);
+}
+
+TEST_F(DialogTest, AtShutdownWaitingWorkersAreLetGo)
+{
+    // The host unloads the add-on and waits for its worker, which waits in DG calls:
+    // they return without running the callback or asking the user.
+    std::atomic<int> alerts{0};
+    driver.alert = [&](const kit::AlertRequest&) -> Int16 {
+        ++alerts;
+        return 2;
+    };
+    Recorder recorder;
+    const short dialId = OpenModeless(recorder);
+    std::atomic<short> pressed{0};
+    std::atomic<short> opened{-1};
+    std::thread worker([&] {
+        pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", "");
+        DGModelessClose(dialId);
+        Recorder another;
+        opened = OpenModeless(another);
+    });
+    // The UI thread does not serve the worker, whose alert waits for it.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (kit::WaitingUiWork() == 0 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::yield();
+    EXPECT_EQ(kit::SetHostShuttingDown(true), 1);
+    worker.join();
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(alerts, 0);
+    EXPECT_TRUE(IsOpen(dialId));
+    EXPECT_EQ(recorder.Messages().size(), 1u); // the initialisation only
+    // The UI thread itself still closes its dialogs while shutting down.
+    DGModelessClose(dialId);
+    EXPECT_FALSE(IsOpen(dialId));
+    kit::SetHostShuttingDown(false);
 }

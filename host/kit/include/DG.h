@@ -1,6 +1,14 @@
 // DG: the host's dialog manager as an add-on sees it. Dialogs are built from the
 // add-on's dialog resources; the add-on reacts to messages in a callback.
-// Every function may be called from any thread; calls are serialised inside the kit.
+//
+// Threads. Every function may be called from any thread. A dialog's callback always
+// runs on the host's UI thread, one message at a time: a call from another thread
+// that sends a message (opening, closing, a modal dialog, an alert, a file dialog)
+// is handed to the UI thread and waits until it has run there. While the host is
+// shutting down, such a call from another thread returns at once without running
+// the callback (alerts answer 1, file dialogs are cancelled, dialogs open as 0).
+// Calls that only change a dialog's items send no message and do not wait.
+// Texts are copied; a callback's userData is the add-on's, passed back untouched.
 #pragma once
 
 #include "GSRoot.hpp"
@@ -8,6 +16,7 @@
 
 using DGUserData = GS::IntPtr;
 using DGMessageData = GS::IntPtr;
+// [UI thread] The add-on's reaction to a message of one of its dialogs.
 using DGDialCallBack = short (*)(short message, short dialId, short item, DGUserData userData,
                                  DGMessageData msgData);
 
@@ -49,7 +58,7 @@ private:
     GSResID id = 0;
 };
 
-// The system's standard dialogs.
+// The system's standard dialogs. [any thread] Invoke asks the user on the UI thread.
 class KIT_API SystemDialog {
 public:
     virtual ~SystemDialog();
@@ -83,12 +92,12 @@ private:
 } // namespace DG
 
 extern "C" {
-// Modal dialogs: runs until the callback closes the dialog; returns the closing item
-// (0 when the dialog resource cannot be read).
+// [any thread] Modal dialogs: runs on the UI thread until the callback closes the
+// dialog; returns the closing item (0 when the dialog resource cannot be read).
 KIT_API short DGModalDialog(GSResModule dialResModule, short resId, GSResModule iconResModule,
                             DGDialCallBack callback, DGUserData userData);
 
-// Modeless dialogs: created hidden; DGShowModelessDialog makes them visible.
+// [any thread] Modeless dialogs: created hidden; DGShowModelessDialog makes them visible.
 // DGModelessInit returns the dialog's identifier (0 when the resource cannot be read);
 // DGModelessClose sends DG_MSG_CLOSE with item 0. A click whose callback result is
 // not 0 closes a modeless dialog too, with that item.
@@ -97,6 +106,7 @@ KIT_API short DGModelessInit(GSResModule dialResModule, short resId, GSResModule
 KIT_API void DGModelessClose(short dialId);
 KIT_API void DGShowModelessDialog(short dialId, short refDialId);
 
+// [any thread] The dialog and its items; these send no message.
 KIT_API void DGSetDialogSize(short dialId, short sizeType, short hSize, short vSize, short fixPoint,
                              bool keepOld);
 KIT_API void DGSetDialogTitle(short dialId, const GS::UniString& title);
@@ -128,7 +138,8 @@ KIT_API void DGListSetTabItemText(short dialId, short item, short listItem, shor
 KIT_API void DGListSetTabItemIcon(short dialId, short item, short listItem, short tabIndex,
                                   const DG::Icon& icon);
 
-// Alert box; returns the number of the button pressed (1 to 3).
+// [any thread] Alert box, answered on the UI thread while the caller waits; returns
+// the number of the button pressed (1 to 3).
 KIT_API short DGAlert(short alertType, const GS::UniString& title, const GS::UniString& largeText,
                       const GS::UniString& smallText, const GS::UniString& button1,
                       const GS::UniString& button2, const GS::UniString& button3);

@@ -1,13 +1,14 @@
 // The dialog manager: open dialogs, their items and list boxes, modal and modeless
 // dialogs, and what the host's user does to them.
 //
-// Threads. All dialog state lives in one table guarded by one mutex. A dialog's
-// callback, its user data and its identifier never change after creation, so a
-// message can be sent without the lock; the lock is never held while the add-on's
-// callback or the driver runs. A callback may therefore call any DG function, and
-// a worker thread may update a modeless dialog while the user-interface thread
-// waits in a modal dialog's RunModal. Closing is a two-step change under the lock
-// (closing, then closed) so that one close message is sent, whichever thread asks.
+// Threads. Every message to an add-on's callback is sent on the UI thread: the
+// entry points that send one hand their work to it (dg_uithread.hpp), so one
+// dialog's callback never runs on two threads at once. Dialog state lives in one
+// table guarded by one mutex, so a worker may change items (which sends no
+// message) directly while the UI thread waits in a modal dialog. The lock is never
+// held while the add-on's callback or the driver runs; a callback may therefore
+// call any DG function. Closing is a two-step change under the lock (closing, then
+// closed) so that one close message is sent, whichever way it is asked for.
 #include <algorithm>
 #include <condition_variable>
 #include <map>
@@ -18,6 +19,7 @@
 
 #include "DG.h"
 #include "dg_internal.hpp"
+#include "dg_uithread.hpp"
 #include "kit/DialogDriver.hpp"
 #include "kit/Resources.hpp"
 
@@ -392,7 +394,10 @@ short DGModalDialog(GSResModule dialResModule, short resId, GSResModule iconResM
     DialogTemplate dialogTemplate;
     if (!LoadDialogTemplate(dialResModule, resId, &dialogTemplate))
         return 0;
-    return RunModal(dialogTemplate, dialResModule, iconResModule, callback, userData);
+    short result = 0;
+    uithread::Run(
+        [&] { result = RunModal(dialogTemplate, dialResModule, iconResModule, callback, userData); });
+    return result;
 }
 
 short DGModelessInit(GSResModule dialResModule, short resId, GSResModule iconResModule,
@@ -401,14 +406,19 @@ short DGModelessInit(GSResModule dialResModule, short resId, GSResModule iconRes
     DialogTemplate dialogTemplate;
     if (!LoadDialogTemplate(dialResModule, resId, &dialogTemplate))
         return 0;
-    return OpenModeless(dialogTemplate, dialResModule, iconResModule, callback, userData);
+    short dialId = 0;
+    uithread::Run(
+        [&] { dialId = OpenModeless(dialogTemplate, dialResModule, iconResModule, callback, userData); });
+    return dialId;
 }
 
 void DGModelessClose(short dialId)
 {
-    DialogPtr dialog = Find(dialId);
-    if (dialog != nullptr && !dialog->modal)
-        CloseWith(dialog, 0);
+    uithread::Run([&] {
+        DialogPtr dialog = Find(dialId);
+        if (dialog != nullptr && !dialog->modal)
+            CloseWith(dialog, 0);
+    });
 }
 
 void DGShowModelessDialog(short dialId, short)
@@ -705,7 +715,9 @@ bool GetDialogState(Int16 dialId, DialogState* out)
     return true;
 }
 
-bool Click(Int16 dialId, Int16 item)
+namespace {
+
+bool ClickOnUiThread(Int16 dialId, Int16 item)
 {
     DialogPtr dialog;
     {
@@ -724,7 +736,7 @@ bool Click(Int16 dialId, Int16 item)
     return true;
 }
 
-bool SelectListRow(Int16 dialId, Int16 item, Int16 row)
+bool SelectOnUiThread(Int16 dialId, Int16 item, Int16 row)
 {
     DialogPtr dialog;
     bool notify = false;
@@ -747,25 +759,50 @@ bool SelectListRow(Int16 dialId, Int16 item, Int16 row)
     return true;
 }
 
-bool CloseDialog(Int16 dialId)
+// Runs `action` on the UI thread; false when it said so or was dropped.
+template <typename Action> bool OnUi(Action&& action)
 {
-    DialogPtr dialog = Find(dialId);
-    return dialog != nullptr && CloseAsCancel(dialog);
+    bool done = false;
+    uithread::Run([&] { done = action(); });
+    return done;
 }
 
-namespace detail {
+} // namespace
+
+bool Click(Int16 dialId, Int16 item)
+{
+    return OnUi([&] { return ClickOnUiThread(dialId, item); });
+}
+
+bool SelectListRow(Int16 dialId, Int16 item, Int16 row)
+{
+    return OnUi([&] { return SelectOnUiThread(dialId, item, row); });
+}
+
+bool CloseDialog(Int16 dialId)
+{
+    return OnUi([&] {
+        DialogPtr dialog = Find(dialId);
+        return dialog != nullptr && CloseAsCancel(dialog);
+    });
+}
 
 short ModalDialogFromTemplate(const DialogTemplate& dialogTemplate, GSResModule iconResModule,
                               DGDialCallBack callback, DGUserData userData)
 {
-    return RunModal(dialogTemplate, InvalidResModule, iconResModule, callback, userData);
+    short result = 0;
+    uithread::Run(
+        [&] { result = RunModal(dialogTemplate, InvalidResModule, iconResModule, callback, userData); });
+    return result;
 }
 
 short ModelessDialogFromTemplate(const DialogTemplate& dialogTemplate, GSResModule iconResModule,
                                  DGDialCallBack callback, DGUserData userData)
 {
-    return OpenModeless(dialogTemplate, InvalidResModule, iconResModule, callback, userData);
+    short dialId = 0;
+    uithread::Run(
+        [&] { dialId = OpenModeless(dialogTemplate, InvalidResModule, iconResModule, callback, userData); });
+    return dialId;
 }
 
-} // namespace detail
 } // namespace kit

@@ -2,6 +2,7 @@
 #include <atomic>
 
 #include "dg_internal.hpp"
+#include "dg_uithread.hpp"
 
 namespace kit {
 
@@ -18,6 +19,7 @@ void DialogDriver::OnDialogEvent(Int16, DialogEvent) {}
 void SetDialogDriver(DialogDriver* driver)
 {
     installedDriver.store(driver, std::memory_order_release);
+    uithread::Install(driver != nullptr);
 }
 
 namespace dgcore {

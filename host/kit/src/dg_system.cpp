@@ -1,20 +1,18 @@
 // The system's standard dialogs: alert boxes and file dialogs, answered by the
-// installed driver on the calling thread.
+// installed driver on the UI thread (a caller on another thread waits for it).
 #include <string>
 #include <vector>
 
 #include "DG.h"
 #include "FTM.hpp"
 #include "dg_internal.hpp"
+#include "dg_uithread.hpp"
 #include "io_text.hpp"
 
 short DGAlert(short alertType, const GS::UniString& title, const GS::UniString& largeText,
               const GS::UniString& smallText, const GS::UniString& button1, const GS::UniString& button2,
               const GS::UniString& button3)
 {
-    kit::DialogDriver* driver = kit::dgcore::CurrentDriver();
-    if (driver == nullptr)
-        return 1;
     kit::AlertRequest request;
     request.type = alertType;
     request.title = title;
@@ -23,7 +21,12 @@ short DGAlert(short alertType, const GS::UniString& title, const GS::UniString& 
     request.buttons[0] = button1;
     request.buttons[1] = button2;
     request.buttons[2] = button3;
-    const Int16 pressed = driver->OnAlert(request);
+    // Dropped at shutdown: the alert then answers 1, as without a driver.
+    Int16 pressed = 1;
+    kit::uithread::Run([&] {
+        if (kit::DialogDriver* driver = kit::dgcore::CurrentDriver())
+            pressed = driver->OnAlert(request);
+    });
     return pressed >= 1 && pressed <= 3 ? pressed : 1;
 }
 
@@ -87,9 +90,6 @@ bool FileDialog::Invoke()
 {
     impl->selected.clear();
     impl->selectedFilter = 0;
-    kit::DialogDriver* driver = kit::dgcore::CurrentDriver();
-    if (driver == nullptr)
-        return false;
     kit::FileDialogRequest request;
     request.type = impl->type;
     request.title = title;
@@ -98,7 +98,12 @@ bool FileDialog::Invoke()
     request.fileName = impl->fileName;
     std::string chosen;
     UInt32 filter = 0;
-    if (!driver->OnFileDialog(request, &chosen, &filter) || chosen.empty())
+    bool chose = false;
+    kit::uithread::Run([&] {
+        if (kit::DialogDriver* driver = kit::dgcore::CurrentDriver())
+            chose = driver->OnFileDialog(request, &chosen, &filter);
+    });
+    if (!chose || chosen.empty())
         return false;
     impl->selected.emplace_back(kit::iotext::FromUtf8(chosen));
     impl->selectedFilter = filter;

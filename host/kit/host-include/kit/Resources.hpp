@@ -12,30 +12,30 @@ namespace kit {
 
 enum class ItemKind : Int16 {
     PushButton = 1,
-    StaticText = 2,     // one line
-    MultiLineText = 3,  // multi-line static text
+    StaticText = 2,    // one line
+    MultiLineText = 3, // multi-line static text
     ListBox = 4,
-    Icon = 5,           // an icon resource (GICN)
-    Picture = 6,        // a bitmap resource (GBMP)
+    Icon = 5,    // an icon resource (GICN)
+    Picture = 6, // a bitmap resource (GBMP)
     Separator = 7,
     EditText = 8,
     CheckBox = 9,
 };
 
 struct DialogItemTemplate {
-    Int16 number = 0;  // from 1, in resource order
+    Int16 number = 0; // from 1, in resource order
     ItemKind kind = ItemKind::StaticText;
     Int16 left = 0, top = 0, width = 0, height = 0;
-    GS::UniString text;  // static content (may be empty)
-    GSResID imageId = 0;  // icon or bitmap resource for Icon and Picture items
-    bool hidden = false;  // hidden at start
-    bool largeFont = false;  // shown in its own, larger font
+    GS::UniString text;     // static content (may be empty)
+    GSResID imageId = 0;    // icon or bitmap resource for Icon and Picture items
+    bool hidden = false;    // hidden at start
+    bool largeFont = false; // shown in its own, larger font
 };
 
 struct DialogTemplate {
     GSResID id = 0;
     GS::UniString title;
-    Int16 width = 0, height = 0;  // client size
+    Int16 width = 0, height = 0; // client size
     std::vector<DialogItemTemplate> items;
 };
 
@@ -44,9 +44,9 @@ KIT_API bool LoadDialogTemplate(GSResModule module, GSResID id, DialogTemplate* 
 
 struct ImageInfo {
     Int32 width = 0, height = 0, bitsPerPixel = 0;
-    std::string caption;  // what the picture shows, in UTF-8 (for text displays)
+    std::string caption; // what the picture shows, in UTF-8 (for text displays)
 };
 // Describes an image resource (type IcoResType or BmpResType); false when missing.
 KIT_API bool LoadImageInfo(GSResModule module, GSResType type, GSResID id, ImageInfo* out);
 
-}  // namespace kit
+} // namespace kit

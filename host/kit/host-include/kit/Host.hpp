@@ -9,25 +9,28 @@
 namespace kit {
 
 // --- Memory -------------------------------------------------------------------
-// Makes the allocation after the next `allowed` ones fail, and every one after it
+// [any thread] Makes the allocation after the next `allowed` ones fail, and every one after it
 // while `sticky` (a negative `allowed` turns failures off). Counts GS::NewOperator,
 // GS::NewArrayOperator, BMAllocateHandle and BMReallocHandle (growth only).
 KIT_API void FailAllocationsAfter(long allowed, bool sticky = true);
 KIT_API void StopFailingAllocations();
-// Blocks and handles currently held (a leak check for tests).
+// [any thread] Blocks and handles currently held (a leak check for tests).
 KIT_API long LiveAllocations();
 
 // --- Special locations --------------------------------------------------------
-// The folder reported as special location `id`, in the system's native form; an
-// empty path makes the host report that it has no such folder.
+// [any thread] The folder reported as special location `id`, in the system's native
+// form (copied); an empty path makes the host report that it has no such folder.
 KIT_API void SetSpecialFolder(Int32 id, const std::string& nativePath);
-// A sensible per-user default for location 14: %APPDATA%\velmora-host on Windows,
+// [any thread] A sensible per-user default for location 14: %APPDATA%\velmora-host on Windows,
 // $XDG_CONFIG_HOME/velmora-host or ~/.config/velmora-host elsewhere.
 KIT_API std::string DefaultUserFolder();
 
 // --- Debug output -------------------------------------------------------------
-// Receives every DBPrintf text; without a sink the text goes to standard error.
+// [any thread, the thread that calls DBPrintf] Receives every DBPrintf text, borrowed
+// for the call; without a sink the text goes to standard error. `context` is the
+// host's, passed back untouched.
 using DebugSink = void (*)(const char* text, void* context);
+// [any thread] Installs the sink (null: standard error).
 KIT_API void SetDebugSink(DebugSink sink, void* context);
 
-}  // namespace kit
+} // namespace kit

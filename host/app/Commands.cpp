@@ -1,0 +1,550 @@
+#include "Commands.hpp"
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Numbers.hpp"
+#include "Panel.hpp"
+
+namespace fs = std::filesystem;
+
+namespace velmora::host {
+
+namespace {
+
+constexpr long MaxShort = 32767;
+constexpr double DefaultWait = 10; // seconds, for the waits that take an optional limit
+
+std::string Quote(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+const kit::ItemState* FindItem(const kit::DialogState& dialog, long number)
+{
+    for (const kit::ItemState& item : dialog.items)
+        if (item.number == number)
+            return &item;
+    return nullptr;
+}
+
+} // namespace
+
+// The handlers, one per command (or per family of commands that differ in one word).
+struct CommandHandlers {
+    static Outcome BadUsage(Session& s, const Command& c)
+    {
+        return s.Fail(c, "usage: " + Usage(*FindCommand(c.name)));
+    }
+
+    // The optional time limit of a wait, at argument `index`.
+    static bool Seconds(const Command& c, std::size_t index, double* seconds)
+    {
+        *seconds = DefaultWait;
+        return c.args.size() <= index || ParseSeconds(c.args[index], seconds);
+    }
+
+    static Outcome Waited(Session& s, const Command& c, bool reached, double seconds)
+    {
+        if (reached)
+            return Outcome::Done;
+        std::ostringstream limit;
+        limit << seconds;
+        return s.Fail(c, "nothing came within " + limit.str() + " seconds");
+    }
+
+    // The current dialog, or a failure.
+    static bool Current(Session& s, const Command& c, Int16* dialId, kit::DialogState* state,
+                        Outcome* failure)
+    {
+        *dialId = s.CurrentDialog();
+        if (*dialId != 0 && kit::GetDialogState(*dialId, state))
+            return true;
+        *failure = s.Fail(c, "no dialog is open");
+        return false;
+    }
+
+    // Item `c.args[0]` of the current dialog, or a failure.
+    static const kit::ItemState* Item(Session& s, const Command& c, kit::DialogState* state, Outcome* failure)
+    {
+        Int16 dialId = 0;
+        long number = 0;
+        if (!ParseNumber(c.args[0], 1, MaxShort, &number)) {
+            *failure = BadUsage(s, c);
+            return nullptr;
+        }
+        if (!Current(s, c, &dialId, state, failure))
+            return nullptr;
+        const kit::ItemState* item = FindItem(*state, number);
+        if (item == nullptr)
+            *failure = s.Fail(c, "the dialog has no item " + c.args[0]);
+        return item;
+    }
+
+    // Runs `check` on item `c.args[0]` of the current dialog (a list, normally) with
+    // the number `c.args[1]` (a row or a count, from `least`), or fails.
+    template <typename Check> static Outcome WithList(Session& s, const Command& c, long least, Check&& check)
+    {
+        long number = 0;
+        if (!ParseNumber(c.args[1], least, MaxShort, &number))
+            return BadUsage(s, c);
+        Outcome failure{};
+        kit::DialogState state;
+        const kit::ItemState* list = Item(s, c, &state, &failure);
+        return list != nullptr ? check(*list, state, number) : failure;
+    }
+
+    // A menu item `c.args[0]`, or a failure.
+    static const MenuItem* MenuEntry(Session& s, const Command& c, const MenuModel& menu, Outcome* failure)
+    {
+        long number = 0;
+        if (!ParseNumber(c.args[0], 1, INT32_MAX, &number)) {
+            *failure = BadUsage(s, c);
+            return nullptr;
+        }
+        const MenuItem* item = menu.Item(static_cast<Int32>(number));
+        if (item == nullptr)
+            *failure = s.Fail(c, "the menu has no item " + c.args[0]);
+        return item;
+    }
+
+    // --- The menu and the host ---------------------------------------------------
+
+    static Outcome Menu(Session& s, const Command& c)
+    {
+        long item = 0;
+        if (!ParseNumber(c.args[0], 1, INT32_MAX, &item))
+            return BadUsage(s, c);
+        if (!s.modalStack.empty())
+            return s.Fail(c, "a modal dialog is open");
+        std::string why;
+        if (!s.host.ChooseMenuItem(static_cast<Int32>(item), &why))
+            return s.Fail(c, why);
+        s.DrawPendingEvents();
+        return s.stopping && s.failed ? Outcome::Failed : Outcome::Done;
+    }
+
+    static Outcome Show(Session& s, const Command&)
+    {
+        s.ShowMenuBar();
+        for (Int16 dialId : kit::OpenDialogs())
+            s.ShowDialog(dialId);
+        return Outcome::Done;
+    }
+
+    static Outcome Echo(Session& s, const Command& c)
+    {
+        std::string text;
+        for (const std::string& arg : c.args)
+            text += (text.empty() ? "" : " ") + arg;
+        s.transcript.Line(text);
+        return Outcome::Done;
+    }
+
+    static Outcome Restart(Session& s, const Command& c)
+    {
+        if (!s.modalStack.empty())
+            return s.Fail(c, "a modal dialog is open");
+        if (!s.host.Restart())
+            return s.Fail(c, "the add-on could not be loaded and initialised again");
+        return Outcome::Done;
+    }
+
+    static Outcome Quit(Session&, const Command&) { return Outcome::Quit; }
+
+    static Outcome Help(Session& s, const Command&)
+    {
+        s.transcript.Line(CommandHelp());
+        return Outcome::Done;
+    }
+
+    // --- Dialogs -------------------------------------------------------------------
+
+    static Outcome Click(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        kit::DialogState state;
+        if (Item(s, c, &state, &failure) == nullptr)
+            return failure;
+        if (!kit::Click(state.dialId, static_cast<Int16>(std::stoi(c.args[0]))))
+            return s.Fail(c, "item " + c.args[0] + " cannot be clicked");
+        return Outcome::Done;
+    }
+
+    static Outcome Select(Session& s, const Command& c)
+    {
+        return WithList(s, c, 1, [&](const kit::ItemState& list, const kit::DialogState& state, long row) {
+            if (!kit::SelectListRow(state.dialId, list.number, static_cast<Int16>(row)))
+                return s.Fail(c, "row " + c.args[1] + " of item " + c.args[0] + " cannot be selected");
+            return Outcome::Done;
+        });
+    }
+
+    static Outcome Close(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        Int16 dialId = 0;
+        kit::DialogState state;
+        if (!Current(s, c, &dialId, &state, &failure))
+            return failure;
+        if (!kit::CloseDialog(dialId))
+            return s.Fail(c, "the dialog cannot be closed");
+        return Outcome::Done;
+    }
+
+    static Outcome Dialog(Session& s, const Command& c)
+    {
+        long resId = 0;
+        if (!ParseNumber(c.args[0], 1, MaxShort, &resId))
+            return BadUsage(s, c);
+        if (!s.modalStack.empty())
+            return s.Fail(c, "a modal dialog is open");
+        Int16 dialId = 0;
+        if (!s.FindDialogByResource(static_cast<Int16>(resId), false, &dialId))
+            return s.Fail(c, "no dialog of resource " + c.args[0] + " is open");
+        s.chosenDialog = dialId;
+        s.ShowDialog(dialId);
+        return Outcome::Done;
+    }
+
+    // --- Answers and waits ---------------------------------------------------------
+
+    static Outcome Answer(Session& s, const Command& c)
+    {
+        long button = 0;
+        if (!ParseNumber(c.args[0], 1, 3, &button))
+            return BadUsage(s, c);
+        s.presetAnswer = static_cast<Int16>(button);
+        return Outcome::Done;
+    }
+
+    static Outcome File(Session& s, const Command& c)
+    {
+        s.presetFile = c.name == "file" ? c.args[0] : std::string();
+        return Outcome::Done;
+    }
+
+    static Outcome Wait(Session& s, const Command& c)
+    {
+        double seconds = 0;
+        if (!ParseSeconds(c.args[0], &seconds))
+            return BadUsage(s, c);
+        s.WaitUntil(seconds, [] { return false; });
+        return Outcome::Done;
+    }
+
+    static Outcome WaitDialog(Session& s, const Command& c)
+    {
+        long resId = 0;
+        double seconds = 0;
+        if (!ParseNumber(c.args[0], 1, MaxShort, &resId) || !Seconds(c, 1, &seconds))
+            return BadUsage(s, c);
+        const bool visible = c.name == "wait-dialog";
+        Int16 dialId = 0;
+        const bool reached = s.WaitUntil(seconds, [&] {
+            return s.FindDialogByResource(static_cast<Int16>(resId), visible, &dialId) == visible;
+        });
+        return Waited(s, c, reached, seconds);
+    }
+
+    static Outcome WaitAlert(Session& s, const Command& c)
+    {
+        double seconds = 0;
+        if (!Seconds(c, 0, &seconds))
+            return BadUsage(s, c);
+        const bool reached = s.WaitUntil(seconds, [&] { return s.alerts > s.alertsSeen; });
+        s.alertsSeen = s.alerts;
+        return Waited(s, c, reached, seconds);
+    }
+
+    // --- Expectations ----------------------------------------------------------------
+
+    static Outcome ExpectTitle(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        Int16 dialId = 0;
+        kit::DialogState state;
+        if (!Current(s, c, &dialId, &state, &failure))
+            return failure;
+        if (Utf8(state.title) != c.args[0])
+            return s.Fail(c, "the title is " + Quote(Utf8(state.title)));
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectText(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        kit::DialogState state;
+        const kit::ItemState* item = Item(s, c, &state, &failure);
+        if (item == nullptr)
+            return failure;
+        if (Utf8(item->text) != c.args[1])
+            return s.Fail(c, "item " + c.args[0] + " is " + Quote(Utf8(item->text)));
+        return Outcome::Done;
+    }
+
+    // expect-visible, expect-hidden, expect-enabled, expect-disabled.
+    static Outcome ExpectItemState(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        kit::DialogState state;
+        const kit::ItemState* item = Item(s, c, &state, &failure);
+        if (item == nullptr)
+            return failure;
+        const bool visibility = c.name == "expect-visible" || c.name == "expect-hidden";
+        const bool actual = visibility ? item->visible : item->enabled;
+        const bool wanted = c.name == "expect-visible" || c.name == "expect-enabled";
+        const char* words[2][2] = {{"disabled", "enabled"}, {"hidden", "visible"}};
+        if (actual != wanted)
+            return s.Fail(c, "item " + c.args[0] + " is " + words[visibility][actual]);
+        return Outcome::Done;
+    }
+
+    // expect-rows ITEM N, expect-selected ITEM ROW.
+    static Outcome ExpectListNumber(Session& s, const Command& c)
+    {
+        return WithList(s, c, 0, [&](const kit::ItemState& list, const kit::DialogState&, long wanted) {
+            const bool rows = c.name == "expect-rows";
+            const long actual = rows ? static_cast<long>(list.rows.size()) : list.selectedRow;
+            if (actual == wanted)
+                return Outcome::Done;
+            return s.Fail(c,
+                          rows ? "list " + c.args[0] + " has " + std::to_string(actual) + " rows"
+                               : "row " + std::to_string(actual) + " of list " + c.args[0] + " is selected");
+        });
+    }
+
+    static Outcome ExpectRow(Session& s, const Command& c)
+    {
+        return WithList(s, c, 1, [&](const kit::ItemState& list, const kit::DialogState& state, long row) {
+            if (static_cast<std::size_t>(row) > list.rows.size())
+                return s.Fail(c, "list " + c.args[0] + " has no row " + c.args[1]);
+            const std::string drawn =
+                DrawListRow(list.rows[static_cast<std::size_t>(row) - 1], state.resModule);
+            if (drawn.find(c.args[2]) == std::string::npos)
+                return s.Fail(c, "row " + c.args[1] + " is " + Quote(drawn));
+            return Outcome::Done;
+        });
+    }
+
+    // expect-dialog RESID, expect-no-dialog [RESID].
+    static Outcome ExpectDialog(Session& s, const Command& c)
+    {
+        long resId = 0;
+        if (!c.args.empty() && !ParseNumber(c.args[0], 1, MaxShort, &resId))
+            return BadUsage(s, c);
+        const bool wanted = c.name == "expect-dialog";
+        Int16 dialId = 0;
+        const bool found = c.args.empty() ? !kit::OpenDialogs().empty()
+                                          : s.FindDialogByResource(static_cast<Int16>(resId), false, &dialId);
+        if (found != wanted)
+            return s.Fail(c, wanted ? "no such dialog is open" : "a dialog is open");
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectMenuTitle(Session& s, const Command& c)
+    {
+        const MenuModel menu = s.host.Menu();
+        if (!menu.Registered() || menu.Title().display != c.args[0])
+            return s.Fail(c, "the menu title is " + Quote(menu.Title().display));
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectMenu(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        const MenuModel menu = s.host.Menu();
+        const MenuItem* item = MenuEntry(s, c, menu, &failure);
+        if (item == nullptr)
+            return failure;
+        if (item->text.display != c.args[1])
+            return s.Fail(c, "menu item " + c.args[0] + " is " + Quote(item->text.display));
+        return Outcome::Done;
+    }
+
+    // expect-checked N, expect-unchecked N.
+    static Outcome ExpectCheck(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        const MenuModel menu = s.host.Menu();
+        const MenuItem* item = MenuEntry(s, c, menu, &failure);
+        if (item == nullptr)
+            return failure;
+        if (item->Checked() != (c.name == "expect-checked"))
+            return s.Fail(c,
+                          "menu item " + c.args[0] + (item->Checked() ? " has" : " has no") + " check mark");
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectAlert(Session& s, const Command& c)
+    {
+        s.alertsSeen = s.alerts;
+        if (s.lastAlert.find(c.args[0]) == std::string::npos)
+            return s.Fail(c, s.lastAlert.empty() ? "no alert was shown"
+                                                 : "the last alert was " + Quote(s.lastAlert));
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectNoAlert(Session& s, const Command& c)
+    {
+        kit::RunUiWork(); // an alert already on its way counts
+        const int unseen = s.alerts - s.alertsSeen;
+        s.alertsSeen = s.alerts;
+        if (unseen > 0)
+            return s.Fail(c, std::to_string(unseen) + " alert(s) came, the last " + Quote(s.lastAlert));
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectAlerts(Session& s, const Command& c)
+    {
+        long count = 0;
+        if (!ParseNumber(c.args[0], 0, INT_MAX, &count))
+            return BadUsage(s, c);
+        kit::RunUiWork();
+        s.alertsSeen = s.alerts;
+        if (s.alerts != count)
+            return s.Fail(c, std::to_string(s.alerts) + " alert(s) came in this session");
+        return Outcome::Done;
+    }
+
+    static Outcome ExpectShell(Session& s, const Command& c)
+    {
+        if (!s.shell.Active())
+            return s.Fail(c, "the host was started without --shell-record");
+        std::vector<std::string> received;
+        // xdg-open runs detached: its line may come a moment after the add-on let go.
+        const bool reached = s.WaitUntil(DefaultWait, [&] { return s.shell.Find(c.args[0], &received); });
+        if (reached)
+            return Outcome::Done;
+        std::string list;
+        for (const std::string& line : received)
+            list += (list.empty() ? "" : ", ") + Quote(line);
+        return s.Fail(c, received.empty() ? "nothing reached the shell" : "the shell received " + list);
+    }
+
+    static Outcome ExpectCall(Session& s, const Command& c)
+    {
+        for (const HostCall& call : s.host.Calls())
+            if ((call.name + "(" + call.arguments + ") -> " + ResultText(call.result)).find(c.args[0]) !=
+                std::string::npos)
+                return Outcome::Done;
+        return s.Fail(c, "no such host call in this run");
+    }
+
+    static Outcome ExpectDebug(Session& s, const Command& c)
+    {
+        if (s.host.DebugOutput().find(c.args[0]) == std::string::npos)
+            return s.Fail(c, "the debug output does not contain it");
+        return Outcome::Done;
+    }
+
+    // expect-file PATH, expect-no-file PATH, expect-file-contains PATH "T".
+    static Outcome ExpectFile(Session& s, const Command& c)
+    {
+        const std::string path = s.NativePath(c.args[0]);
+        std::error_code ec;
+        const bool exists = fs::exists(path, ec);
+        if (c.name == "expect-no-file")
+            return exists ? s.Fail(c, "the file exists") : Outcome::Done;
+        if (!exists)
+            return s.Fail(c, "no file " + Quote(path));
+        if (!fs::is_regular_file(path, ec))
+            return s.Fail(c, Quote(path) + " is not a file");
+        if (c.args.size() == 2) {
+            std::ifstream file(path, std::ios::binary);
+            std::ostringstream bytes;
+            bytes << file.rdbuf();
+            if (bytes.str().find(c.args[1]) == std::string::npos)
+                return s.Fail(c, "the file does not contain it");
+        }
+        return Outcome::Done;
+    }
+};
+
+const std::vector<CommandSpec>& CommandTable()
+{
+    using H = CommandHandlers;
+    static const std::vector<CommandSpec> table = {
+        {"menu", "N", 1, 1, "choose item N of the add-on's menu (a bare number N does the same)", H::Menu,
+         false, true},
+        {"show", "", 0, 0, "draw the menu bar and every open dialog, modeless ones visible or hidden",
+         H::Show},
+        {"click", "ITEM", 1, 1, "click an item of the current dialog", H::Click, true},
+        {"select", "ITEM ROW", 2, 2, "select a row (from 1) of a list; the dialog hears of the change",
+         H::Select, true},
+        {"close", "", 0, 0, "close the current dialog with its close box", H::Close, true},
+        {"dialog", "RESID", 1, 1, "make the open dialog of that resource the current one", H::Dialog},
+        {"answer", "N", 1, 1, "press button N of the alert just raised, else of the next one (default 1)",
+         H::Answer},
+        {"file", "PATH", 1, 1, "choose PATH in the file dialog just opened, else in the next one", H::File},
+        {"file-cancel", "", 0, 0, "cancel the file dialog (the default)", H::File},
+        {"wait", "S", 1, 1, "wait S seconds while background work runs", H::Wait},
+        {"wait-dialog", "RESID [S]", 1, 2,
+         "wait until a dialog of that resource is visible (at most S, 10, seconds)", H::WaitDialog},
+        {"wait-closed", "RESID [S]", 1, 2, "wait until no dialog of that resource is open", H::WaitDialog},
+        {"wait-alert", "[S]", 0, 1, "wait until an alert comes that no alert command has seen yet",
+         H::WaitAlert},
+        {"expect-title", "\"T\"", 1, 1, "the current dialog's title", H::ExpectTitle},
+        {"expect-text", "ITEM \"T\"", 2, 2, "an item's text", H::ExpectText},
+        {"expect-visible", "ITEM", 1, 1, "an item is visible", H::ExpectItemState},
+        {"expect-hidden", "ITEM", 1, 1, "an item is hidden", H::ExpectItemState},
+        {"expect-enabled", "ITEM", 1, 1, "an item is enabled", H::ExpectItemState},
+        {"expect-disabled", "ITEM", 1, 1, "an item is disabled", H::ExpectItemState},
+        {"expect-rows", "ITEM N", 2, 2, "a list has N rows", H::ExpectListNumber},
+        {"expect-selected", "ITEM ROW", 2, 2, "the selected row of a list (0: none)", H::ExpectListNumber},
+        {"expect-row", "ITEM ROW \"T\"", 3, 3, "a list row as drawn (texts, image captions) contains T",
+         H::ExpectRow},
+        {"expect-dialog", "RESID", 1, 1, "a dialog of that resource is open", H::ExpectDialog},
+        {"expect-no-dialog", "[RESID]", 0, 1, "no dialog (of that resource) is open", H::ExpectDialog},
+        {"expect-menu-title", "\"T\"", 1, 1, "the title of the menu as shown", H::ExpectMenuTitle},
+        {"expect-menu", "N \"T\"", 2, 2, "the text of menu item N as shown", H::ExpectMenu},
+        {"expect-checked", "N", 1, 1, "menu item N has a check mark", H::ExpectCheck},
+        {"expect-unchecked", "N", 1, 1, "menu item N has no check mark", H::ExpectCheck},
+        {"expect-alert", "\"T\"", 1, 1, "the last alert's title or texts contain T", H::ExpectAlert},
+        {"expect-no-alert", "", 0, 0, "no alert came since the last alert command", H::ExpectNoAlert},
+        {"expect-alerts", "N", 1, 1, "N alerts came in this session", H::ExpectAlerts},
+        {"expect-shell", "\"T\"", 1, 1,
+         "the shell received T after what the last expect-shell found (waits up to 10 seconds)",
+         H::ExpectShell},
+        {"expect-call", "\"T\"", 1, 1, "a host call of this run, as reported, contains T", H::ExpectCall},
+        {"expect-debug", "\"T\"", 1, 1, "the debug output contains T", H::ExpectDebug},
+        {"expect-file", "PATH", 1, 1, "a file (not a folder) exists; relative paths are in the user folder",
+         H::ExpectFile},
+        {"expect-no-file", "PATH", 1, 1, "nothing exists at PATH", H::ExpectFile},
+        {"expect-file-contains", "PATH \"T\"", 2, 2, "a file contains T", H::ExpectFile},
+        {"echo", "\"T\"", 0, SIZE_MAX, "write T to the transcript", H::Echo},
+        {"restart", "", 0, 0, "FreeData, unload, then a new host run that loads the add-on again", H::Restart,
+         false, true},
+        {"quit", "", 0, 0, "end the session (FreeData and unload, unless --no-freedata)", H::Quit},
+        {"help", "", 0, 0, "list the commands", H::Help},
+    };
+    return table;
+}
+
+const CommandSpec* FindCommand(const std::string& name)
+{
+    for (const CommandSpec& spec : CommandTable())
+        if (name == spec.name)
+            return &spec;
+    return nullptr;
+}
+
+std::string Usage(const CommandSpec& spec)
+{
+    return std::string(spec.name) + (*spec.arguments != 0 ? " " : "") + spec.arguments;
+}
+
+std::string CommandHelp()
+{
+    std::string text = "commands (texts with blanks in double quotes):";
+    for (const CommandSpec& spec : CommandTable()) {
+        std::string usage = Usage(spec);
+        usage.resize(std::max<std::size_t>(usage.size() + 1, 28), ' ');
+        text += "\n  " + usage + spec.help;
+    }
+    return text;
+}
+
+} // namespace velmora::host

@@ -1,0 +1,184 @@
+#include "HostProgram.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "AddonHost.hpp"
+#include "Numbers.hpp"
+#include "Session.hpp"
+#include "TerminalSource.hpp"
+#include "kit/Host.hpp"
+#include "velmora/platform.hpp"
+
+namespace fs = std::filesystem;
+
+namespace velmora::host {
+
+namespace {
+
+bool CodePageUsable(const std::string& text, std::string* error)
+{
+    long codePage = 0;
+    if (!ParseNumber(text, 1, 65535, &codePage)) {
+        *error = "--codepage " + text + ": a code page is a number from 1 to 65535";
+        return false;
+    }
+    // The platform layer converts text for the add-on: it must know this code page.
+    velmora::platform::Unit unit = 0;
+    if (velmora::platform::MultiByteToWide(static_cast<unsigned>(codePage), "A", 1, &unit, 1) != 1) {
+        *error = "--codepage " + text + ": this system does not support that code page";
+        return false;
+    }
+    return true;
+}
+
+std::string ReadAll(std::istream& in)
+{
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The commands of a script file, of -c, or of standard input; false (with the
+// reason) when they cannot be read. `interactive` when a person types them instead.
+bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTerminal,
+                  std::vector<Command>* commands, bool* interactive, std::string* error)
+{
+    std::string text, origin;
+    *interactive = false;
+    if (!options.scriptFile.empty()) {
+        origin = options.scriptFile;
+        std::error_code ec;
+        std::ifstream file(options.scriptFile, std::ios::binary);
+        if (fs::is_directory(options.scriptFile, ec) || !file) {
+            *error = "cannot read the script \"" + options.scriptFile + "\"" +
+                     (fs::is_directory(options.scriptFile, ec) ? ": it is a folder" : "");
+            return false;
+        }
+        text = ReadAll(file);
+    } else if (options.commandsGiven) {
+        origin = "-c";
+        text = options.commands;
+    } else if (!inIsTerminal) {
+        origin = "standard input";
+        text = ReadAll(in);
+    } else {
+        *interactive = true;
+        return true;
+    }
+    if (ParseCommands(text, 1, commands, error))
+        return true;
+    *error = origin + ": " + *error;
+    return false;
+}
+
+} // namespace
+
+bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, std::string* error)
+{
+    // The options that take a value, and where it goes.
+    const std::pair<const char*, std::string HostOptions::*> valued[] = {
+        {"--addon", &HostOptions::addonPath},          {"--user-folder", &HostOptions::userFolder},
+        {"--codepage", &HostOptions::codePage},        {"--script", &HostOptions::scriptFile},
+        {"--shell-record", &HostOptions::shellRecord}, {"-c", &HostOptions::commands},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options->help = true;
+            continue;
+        }
+        if (arg == "--no-freedata") {
+            options->freeData = false;
+            continue;
+        }
+        std::string HostOptions::*member = nullptr;
+        for (const auto& [name, target] : valued)
+            if (arg == name)
+                member = target;
+        if (member == nullptr) {
+            *error = "unknown option " + arg;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            *error = arg + " needs a value";
+            return false;
+        }
+        options->*member = argv[++i];
+        options->commandsGiven = options->commandsGiven || arg == "-c";
+    }
+    return options->codePage.empty() || CodePageUsable(options->codePage, error);
+}
+
+std::string OptionHelp()
+{
+    return "usage: velmora-host [options]\n"
+           "  --addon PATH         the add-on file to load (default: the one beside the program)\n"
+           "  --user-folder DIR    the user folder, special location 14 (default: the host's per-user "
+           "folder)\n"
+           "  --codepage N         the ANSI code page of the add-on (POSIX systems)\n"
+           "  --no-freedata        unload the add-on at the end without calling FreeData\n"
+           "  --shell-record FILE  record what the add-on hands to the shell in FILE (see expect-shell)\n"
+           "  --script FILE        run the commands of FILE\n"
+           "  -c \"CMD; CMD\"        run these commands\n"
+           "  --help               this text\n"
+           "Without --script or -c the host reads commands from the terminal, or a script from\n"
+           "standard input when it is not a terminal. \"help\" lists the commands.\n";
+}
+
+int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out)
+{
+    Transcript transcript(out);
+    std::vector<Command> commands;
+    bool interactive = false;
+    std::string error;
+    if (!ReadCommands(options, in, inIsTerminal, &commands, &interactive, &error)) {
+        transcript.Line("velmora-host: " + error);
+        return 2;
+    }
+
+    if (!options.codePage.empty()) {
+#if defined(_WIN32)
+        transcript.Line("[host] --codepage has no effect on Windows, where the system's code page holds");
+#else
+        setenv("VELMORA_ANSI_CODEPAGE", options.codePage.c_str(), 1);
+        transcript.Line("[host] ANSI code page of the add-on: " + options.codePage);
+#endif
+    }
+    if (!options.shellRecord.empty()) {
+        if (!UseShellRecorder(options.shellRecord)) {
+            transcript.Line("velmora-host: the shell recorder is missing in " + ShellRecorderFolder());
+            return 2;
+        }
+        transcript.Line("[host] the shell is recorded in " + options.shellRecord);
+    }
+
+    const std::string userFolder = options.userFolder.empty() ? kit::DefaultUserFolder() : options.userFolder;
+    std::error_code ec;
+    fs::create_directories(userFolder, ec);
+    kit::SetSpecialFolder(IO::FileSystem::UserPreferences, userFolder);
+    transcript.Line("[host] user folder (special location 14): " + userFolder);
+
+    int status = 0;
+    {
+        AddonHost host(transcript);
+        if (!host.Load(options.addonPath.empty() ? DefaultAddonPath() : options.addonPath)) {
+            status = 3;
+        } else {
+            ScriptSource script(commands);
+            std::optional<TerminalSource> terminal;
+            if (interactive)
+                terminal.emplace(in, transcript);
+            CommandSource& source = interactive ? static_cast<CommandSource&>(*terminal) : script;
+            Session session(host, transcript, source, userFolder, options.shellRecord);
+            status = session.Run();
+            host.Unload(options.freeData);
+        }
+    }
+    kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");
+    return status;
+}
+
+} // namespace velmora::host
