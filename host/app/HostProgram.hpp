@@ -17,6 +17,7 @@ struct HostOptions {
     std::string commands;   // -c "cmd; cmd"
     bool commandsGiven = false;
     std::string shellRecord; // --shell-record FILE
+    std::string pictures;    // --pictures DIR: a picture of every drawn dialog
     bool help = false;       // --help
 };
 
