@@ -29,7 +29,7 @@ mode=write
 out="$root/docs/pictures"
 case "${1:-}" in
   --check) mode=check; out="$root/build/pictures" ;;
-  --out) out=$2 ;;
+  --out) mode=out; out=$2 ;;
   "") ;;
   *) echo "usage: scripts/pictures.sh [--check | --out DIR]" >&2; exit 2 ;;
 esac
@@ -42,6 +42,9 @@ bin="$root/build/native/bin"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
+# The script's own folders hold exactly the pictures of the table: a dialog taken
+# out of it leaves no picture behind.
+[ "$mode" = out ] || rm -f "$out"/*.png
 for line in "${pictures[@]}"; do
   read -r name language commands <<<"$line"
   user="$work/$name"
