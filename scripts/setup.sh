@@ -13,6 +13,8 @@ packages=(
   poppler-utils                              # pdfinfo, pdftotext: the library's documents read as PDF
   clang-14 libclang-rt-14-dev                # fuzz targets (libFuzzer with AddressSanitizer and UBSan)
   valgrind                                   # the leak check of a whole host session
+  libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev   # pictures of dialogs: drawing, text, BMP reading
+  fonts-dejavu-core fonts-ipafont-gothic     # the pictures' fonts: Latin and Cyrillic; Japanese
 )
 
 missing=()

@@ -209,6 +209,20 @@ struct CommandHandlers {
         return Outcome::Done;
     }
 
+    static Outcome Snapshot(Session& s, const Command& c)
+    {
+        Outcome failure{};
+        Int16 dialId = 0;
+        kit::DialogState state;
+        if (!Current(s, c, &dialId, &state, &failure))
+            return failure;
+        std::string message;
+        if (!s.pictures.Snapshot(state, s.NativePath(c.args[0]), &message))
+            return s.Fail(c, message);
+        s.transcript.Line(message);
+        return Outcome::Done;
+    }
+
     // --- Answers and waits ---------------------------------------------------------
 
     static Outcome Answer(Session& s, const Command& c)
@@ -494,6 +508,11 @@ const std::vector<CommandSpec>& CommandTable()
          H::Select, true},
         {"close", "", 0, 0, "close the current dialog with its close box", H::Close, true},
         {"dialog", "RESID", 1, 1, "make the open dialog of that resource the current one", H::Dialog},
+        {"snapshot", "FILE", 1, 1,
+         "write a picture (PNG) of the current dialog as shown now; relative paths are in the user folder "
+         "(not "
+         "in the Windows build)",
+         H::Snapshot},
         {"answer", "N", 1, 1, "press button N of the alert just raised, else of the next one (default 1)",
          H::Answer},
         {"file", "PATH", 1, 1, "choose PATH in the file dialog just opened, else in the next one", H::File},

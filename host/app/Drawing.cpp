@@ -1,5 +1,6 @@
-// What the session draws on its own: the menu bar, dialogs, and the events the
-// kit reported from any thread, drawn later on the UI thread.
+// What the session draws on its own: the menu bar, dialogs (in the transcript and,
+// with --pictures, as pictures), and the events the kit reported from any thread,
+// drawn later on the UI thread.
 #include "Panel.hpp"
 #include "Session.hpp"
 
@@ -14,7 +15,15 @@ void Session::ShowDialog(Int16 dialId)
 {
     kit::DialogState state;
     if (kit::GetDialogState(dialId, &state))
-        transcript.Line(DrawDialog(state));
+        Draw(state);
+}
+
+void Session::Draw(const kit::DialogState& dialog)
+{
+    transcript.Line(DrawDialog(dialog));
+    std::string message;
+    if (!pictures.Drawn(dialog, &message))
+        transcript.Line("[host] " + message);
 }
 
 void Session::OnDialogEvent(Int16 dialId, kit::DialogEvent event)
@@ -41,7 +50,7 @@ bool Session::DrawPendingEvents()
             if (!kit::GetDialogState(dialId, &state))
                 transcript.Line("[host] dialog " + std::to_string(dialId) + " was shown and is closed again");
             else if (!state.modal)
-                transcript.Line(DrawDialog(state));
+                Draw(state);
             wrote = true;
         } else if (event == kit::DialogEvent::Closed) {
             transcript.Line("[host] dialog " + std::to_string(dialId) + " closed");

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "AddonHost.hpp"
+#include "DialogPictures.hpp"
 #include "Numbers.hpp"
 #include "Session.hpp"
 #include "TerminalSource.hpp"
@@ -87,6 +88,7 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, s
         {"--shell-record", &HostOptions::shellRecord},
         {"-c", &HostOptions::commands},
         {"--update-server", &HostOptions::updateServer},
+        {"--pictures", &HostOptions::pictures},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -126,6 +128,7 @@ std::string OptionHelp()
            "  --no-freedata        unload the add-on at the end without calling FreeData\n"
            "  --shell-record FILE  record what the add-on hands to the shell in FILE (see expect-shell)\n"
            "  --update-server URL  the update server the add-on asks (its VELMORA_UPDATE_SERVER)\n"
+           "  --pictures DIR       write a picture (PNG) of each dialog into DIR whenever it is drawn\n"
            "  --script FILE        run the commands of FILE\n"
            "  -c \"CMD; CMD\"        run these commands\n"
            "  --help               this text\n"
@@ -168,6 +171,19 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
         transcript.Line("[host] the shell is recorded in " + options.shellRecord);
     }
 
+    if (!options.pictures.empty()) {
+        if (!DialogPicturesAvailable()) {
+            transcript.Line("velmora-host: --pictures: pictures of dialogs are not available in this build");
+            return 2;
+        }
+        std::error_code folderError;
+        fs::create_directories(options.pictures, folderError);
+        if (!fs::is_directory(options.pictures)) {
+            transcript.Line("velmora-host: --pictures: cannot make the folder " + options.pictures);
+            return 2;
+        }
+    }
+
     const std::string userFolder = options.userFolder.empty() ? kit::DefaultUserFolder() : options.userFolder;
     std::error_code ec;
     fs::create_directories(userFolder, ec);
@@ -185,7 +201,8 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             if (interactive)
                 terminal.emplace(in, transcript);
             CommandSource& source = interactive ? static_cast<CommandSource&>(*terminal) : script;
-            Session session(host, transcript, source, userFolder, options.shellRecord);
+            Session session(host, transcript, source, userFolder, options.shellRecord,
+                            DialogPictures(options.pictures));
             status = session.Run();
             host.Unload(options.freeData);
         }

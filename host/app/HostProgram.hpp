@@ -18,6 +18,7 @@ struct HostOptions {
     bool commandsGiven = false;
     std::string shellRecord;  // --shell-record FILE
     std::string updateServer; // --update-server URL: VELMORA_UPDATE_SERVER for the add-on
+    std::string pictures;     // --pictures DIR: a picture of every drawn dialog
     bool help = false;        // --help
 };
 

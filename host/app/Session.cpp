@@ -11,9 +11,9 @@ namespace fs = std::filesystem;
 namespace velmora::host {
 
 Session::Session(AddonHost& addonHost, Transcript& output, CommandSource& input, std::string folder,
-                 std::string shellRecord)
+                 std::string shellRecord, DialogPictures dialogPictures)
     : host(addonHost), transcript(output), source(input), userFolder(std::move(folder)),
-      shell(std::move(shellRecord))
+      shell(std::move(shellRecord)), pictures(std::move(dialogPictures))
 {
     kit::SetDialogDriver(this);
     source.SetWaiting([this](double seconds) { return Serve(seconds); });

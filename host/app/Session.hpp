@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AddonHost.hpp"
+#include "DialogPictures.hpp"
 #include "Script.hpp"
 #include "ShellRecord.hpp"
 #include "Transcript.hpp"
@@ -30,9 +31,10 @@ public:
     // makes the calling thread the host's UI thread. Borrows `host`, `transcript`
     // and `source`. `userFolder` is the native path of special location 14 (relative
     // paths of commands start there); `shellRecord` the file of the shell recorder
-    // (empty: none), which the session empties.
+    // (empty: none), which the session empties; `pictures` takes a picture of every
+    // dialog the session draws.
     Session(AddonHost& host, Transcript& transcript, CommandSource& source, std::string userFolder,
-            std::string shellRecord = std::string());
+            std::string shellRecord = std::string(), DialogPictures pictures = DialogPictures());
     ~Session() override;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -70,12 +72,14 @@ private:
     bool ShowNewShellLines();
     void ShowMenuBar();
     void ShowDialog(Int16 dialId);
+    void Draw(const kit::DialogState& dialog);
 
     AddonHost& host;
     Transcript& transcript;
     CommandSource& source;
     std::string userFolder;
     ShellRecord shell;
+    DialogPictures pictures;
 
     // The UI thread's own.
     std::vector<Int16> modalStack;
