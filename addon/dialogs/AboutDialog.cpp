@@ -3,6 +3,7 @@
 #include "core/ResStrings.hpp"
 #include "core/TS_String.hpp"
 #include "dialogs/LibraryDocs.hpp"
+#include "language/Language.hpp"
 #include "shell/HostCalls.hpp"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "core/ResStrings.hpp"
 #include "dialogs/TextExport.hpp"
+#include "language/Language.hpp"
 #include "shell/AddOnIdentity.hpp"
 #include "shell/HostCalls.hpp"
 

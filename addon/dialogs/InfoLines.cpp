@@ -1,6 +1,7 @@
 #include "dialogs/InfoLines.hpp"
 
 #include "core/ResStrings.hpp"
+#include "language/Language.hpp"
 #include "shell/AddOnIdentity.hpp"
 
 namespace {

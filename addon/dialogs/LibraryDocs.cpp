@@ -3,6 +3,7 @@
 #include "DG.h"
 #include "core/ResStrings.hpp"
 #include "dialogs/Alerts.hpp"
+#include "language/Language.hpp"
 #include "shell/HostCalls.hpp"
 #include "update/ShellOpen.hpp"
 

@@ -5,6 +5,7 @@
 #include "dialogs/Alerts.hpp"
 #include "dialogs/SaveFileDialog.hpp"
 #include "dialogs/TextExportFile.hpp"
+#include "language/Language.hpp"
 
 namespace {
 

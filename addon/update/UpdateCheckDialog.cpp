@@ -5,6 +5,7 @@
 #include "ACAPI.hpp"
 #include "DG.h"
 #include "core/ResStrings.hpp"
+#include "language/Language.hpp"
 #include "shell/AddOnIdentity.hpp"
 #include "shell/HostCalls.hpp"
 #include "update/ShellOpen.hpp"
