@@ -66,6 +66,26 @@ struct CommandHandlers {
         return false;
     }
 
+    // Runs `act(item, state)` on item `c.args[0]` of the current dialog, or fails.
+    template <typename Act> static Outcome WithItem(Session& s, const Command& c, Act&& act)
+    {
+        Outcome failure{};
+        kit::DialogState state;
+        const kit::ItemState* item = Item(s, c, &state, &failure);
+        return item != nullptr ? act(*item, state) : failure;
+    }
+
+    // Runs `act(dialId, state)` on the current dialog, or fails when none is open.
+    template <typename Act> static Outcome WithCurrent(Session& s, const Command& c, Act&& act)
+    {
+        Outcome failure{};
+        Int16 dialId = 0;
+        kit::DialogState state;
+        if (!Current(s, c, &dialId, &state, &failure))
+            return failure;
+        return act(dialId, state);
+    }
+
     // Item `c.args[0]` of the current dialog, or a failure.
     static const kit::ItemState* Item(Session& s, const Command& c, kit::DialogState* state, Outcome* failure)
     {
@@ -90,24 +110,22 @@ struct CommandHandlers {
         long number = 0;
         if (!ParseNumber(c.args[1], least, MaxShort, &number))
             return BadUsage(s, c);
-        Outcome failure{};
-        kit::DialogState state;
-        const kit::ItemState* list = Item(s, c, &state, &failure);
-        return list != nullptr ? check(*list, state, number) : failure;
+        return WithItem(s, c, [&](const kit::ItemState& list, const kit::DialogState& state) {
+            return check(list, state, number);
+        });
     }
 
-    // A menu item `c.args[0]`, or a failure.
-    static const MenuItem* MenuEntry(Session& s, const Command& c, const MenuModel& menu, Outcome* failure)
+    // Runs `act(item)` on menu item `c.args[0]` as shown now, or fails.
+    template <typename Act> static Outcome WithMenuItem(Session& s, const Command& c, Act&& act)
     {
         long number = 0;
-        if (!ParseNumber(c.args[0], 1, INT32_MAX, &number)) {
-            *failure = BadUsage(s, c);
-            return nullptr;
-        }
+        if (!ParseNumber(c.args[0], 1, INT32_MAX, &number))
+            return BadUsage(s, c);
+        const MenuModel menu = s.host.Menu();
         const MenuItem* item = menu.Item(static_cast<Int32>(number));
         if (item == nullptr)
-            *failure = s.Fail(c, "the menu has no item " + c.args[0]);
-        return item;
+            return s.Fail(c, "the menu has no item " + c.args[0]);
+        return act(*item);
     }
 
     // --- The menu and the host ---------------------------------------------------
@@ -184,14 +202,11 @@ struct CommandHandlers {
 
     static Outcome Close(Session& s, const Command& c)
     {
-        Outcome failure{};
-        Int16 dialId = 0;
-        kit::DialogState state;
-        if (!Current(s, c, &dialId, &state, &failure))
-            return failure;
-        if (!kit::CloseDialog(dialId))
-            return s.Fail(c, "the dialog cannot be closed");
-        return Outcome::Done;
+        return WithCurrent(s, c, [&](Int16 dialId, const kit::DialogState&) {
+            if (!kit::CloseDialog(dialId))
+                return s.Fail(c, "the dialog cannot be closed");
+            return Outcome::Done;
+        });
     }
 
     static Outcome Dialog(Session& s, const Command& c)
@@ -211,16 +226,13 @@ struct CommandHandlers {
 
     static Outcome Snapshot(Session& s, const Command& c)
     {
-        Outcome failure{};
-        Int16 dialId = 0;
-        kit::DialogState state;
-        if (!Current(s, c, &dialId, &state, &failure))
-            return failure;
-        std::string message;
-        if (!s.pictures.Snapshot(state, s.NativePath(c.args[0]), &message))
-            return s.Fail(c, message);
-        s.transcript.Line(message);
-        return Outcome::Done;
+        return WithCurrent(s, c, [&](Int16, const kit::DialogState& state) {
+            std::string message;
+            if (!s.pictures.Snapshot(state, s.NativePath(c.args[0]), &message))
+                return s.Fail(c, message);
+            s.transcript.Line(message);
+            return Outcome::Done;
+        });
     }
 
     // --- Answers and waits ---------------------------------------------------------
@@ -295,43 +307,34 @@ struct CommandHandlers {
 
     static Outcome ExpectTitle(Session& s, const Command& c)
     {
-        Outcome failure{};
-        Int16 dialId = 0;
-        kit::DialogState state;
-        if (!Current(s, c, &dialId, &state, &failure))
-            return failure;
-        if (Utf8(state.title) != c.args[0])
-            return s.Fail(c, "the title is " + Quote(Utf8(state.title)));
-        return Outcome::Done;
+        return WithCurrent(s, c, [&](Int16, const kit::DialogState& state) {
+            if (Utf8(state.title) != c.args[0])
+                return s.Fail(c, "the title is " + Quote(Utf8(state.title)));
+            return Outcome::Done;
+        });
     }
 
     static Outcome ExpectText(Session& s, const Command& c)
     {
-        Outcome failure{};
-        kit::DialogState state;
-        const kit::ItemState* item = Item(s, c, &state, &failure);
-        if (item == nullptr)
-            return failure;
-        if (Utf8(item->text) != c.args[1])
-            return s.Fail(c, "item " + c.args[0] + " is " + Quote(Utf8(item->text)));
-        return Outcome::Done;
+        return WithItem(s, c, [&](const kit::ItemState& item, const kit::DialogState&) {
+            if (Utf8(item.text) != c.args[1])
+                return s.Fail(c, "item " + c.args[0] + " is " + Quote(Utf8(item.text)));
+            return Outcome::Done;
+        });
     }
 
     // expect-visible, expect-hidden, expect-enabled, expect-disabled.
     static Outcome ExpectItemState(Session& s, const Command& c)
     {
-        Outcome failure{};
-        kit::DialogState state;
-        const kit::ItemState* item = Item(s, c, &state, &failure);
-        if (item == nullptr)
-            return failure;
-        const bool visibility = c.name == "expect-visible" || c.name == "expect-hidden";
-        const bool actual = visibility ? item->visible : item->enabled;
-        const bool wanted = c.name == "expect-visible" || c.name == "expect-enabled";
-        const char* words[2][2] = {{"disabled", "enabled"}, {"hidden", "visible"}};
-        if (actual != wanted)
-            return s.Fail(c, "item " + c.args[0] + " is " + words[visibility][actual]);
-        return Outcome::Done;
+        return WithItem(s, c, [&](const kit::ItemState& item, const kit::DialogState&) {
+            const bool visibility = c.name == "expect-visible" || c.name == "expect-hidden";
+            const bool actual = visibility ? item.visible : item.enabled;
+            const bool wanted = c.name == "expect-visible" || c.name == "expect-enabled";
+            const char* words[2][2] = {{"disabled", "enabled"}, {"hidden", "visible"}};
+            if (actual != wanted)
+                return s.Fail(c, "item " + c.args[0] + " is " + words[visibility][actual]);
+            return Outcome::Done;
+        });
     }
 
     // expect-rows ITEM N, expect-selected ITEM ROW.
@@ -386,28 +389,22 @@ struct CommandHandlers {
 
     static Outcome ExpectMenu(Session& s, const Command& c)
     {
-        Outcome failure{};
-        const MenuModel menu = s.host.Menu();
-        const MenuItem* item = MenuEntry(s, c, menu, &failure);
-        if (item == nullptr)
-            return failure;
-        if (item->text.display != c.args[1])
-            return s.Fail(c, "menu item " + c.args[0] + " is " + Quote(item->text.display));
-        return Outcome::Done;
+        return WithMenuItem(s, c, [&](const MenuItem& item) {
+            if (item.text.display != c.args[1])
+                return s.Fail(c, "menu item " + c.args[0] + " is " + Quote(item.text.display));
+            return Outcome::Done;
+        });
     }
 
     // expect-checked N, expect-unchecked N.
     static Outcome ExpectCheck(Session& s, const Command& c)
     {
-        Outcome failure{};
-        const MenuModel menu = s.host.Menu();
-        const MenuItem* item = MenuEntry(s, c, menu, &failure);
-        if (item == nullptr)
-            return failure;
-        if (item->Checked() != (c.name == "expect-checked"))
-            return s.Fail(c,
-                          "menu item " + c.args[0] + (item->Checked() ? " has" : " has no") + " check mark");
-        return Outcome::Done;
+        return WithMenuItem(s, c, [&](const MenuItem& item) {
+            if (item.Checked() != (c.name == "expect-checked"))
+                return s.Fail(c, "menu item " + c.args[0] + (item.Checked() ? " has" : " has no") +
+                                     " check mark");
+            return Outcome::Done;
+        });
     }
 
     static Outcome ExpectAlert(Session& s, const Command& c)
