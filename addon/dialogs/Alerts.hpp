@@ -13,5 +13,4 @@ void ShowAlert(Int16 alertType, const TS_String& title, const TS_String& largeTe
 // [any thread] The localised "Error" (error set) or "Warning", the separator, and
 // the message with its first unit lower-cased (lowerFirst) or upper-cased. A null
 // message or separator gives an empty string.
-TS_String PrefixedMessage(const TS_String& message, bool error, const TS_String& separator,
-                          bool lowerFirst);
+TS_String PrefixedMessage(const TS_String& message, bool error, const TS_String& separator, bool lowerFirst);

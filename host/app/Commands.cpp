@@ -561,24 +561,24 @@ const std::vector<CommandSpec>& CommandTable()
 
 const CommandSpec* FindCommand(const std::string& name)
 {
-    for (const CommandSpec& spec : CommandTable())
-        if (name == spec.name)
-            return &spec;
+    for (const CommandSpec& entry : CommandTable())
+        if (name == entry.name)
+            return &entry;
     return nullptr;
 }
 
-std::string Usage(const CommandSpec& spec)
+std::string Usage(const CommandSpec& entry)
 {
-    return std::string(spec.name) + (*spec.arguments != 0 ? " " : "") + spec.arguments;
+    return std::string(entry.name) + (*entry.arguments != 0 ? " " : "") + entry.arguments;
 }
 
 std::string CommandHelp()
 {
     std::string text = "commands (texts with blanks in double quotes):";
-    for (const CommandSpec& spec : CommandTable()) {
-        std::string usage = Usage(spec);
+    for (const CommandSpec& entry : CommandTable()) {
+        std::string usage = Usage(entry);
         usage.resize(std::max<std::size_t>(usage.size() + 1, 28), ' ');
-        text += "\n  " + usage + spec.help;
+        text += "\n  " + usage + entry.help;
     }
     return text;
 }

@@ -26,7 +26,7 @@ const std::vector<CommandSpec>& CommandTable();
 // The command named `name`, or null.
 const CommandSpec* FindCommand(const std::string& name);
 // "name ARGUMENTS" of a command.
-std::string Usage(const CommandSpec& spec);
+std::string Usage(const CommandSpec& entry);
 // The help text: one line per command.
 std::string CommandHelp();
 

@@ -78,12 +78,12 @@ bool Session::Step()
         return false;
     }
     if (outcome == Outcome::Done) {
-        const CommandSpec* spec = FindCommand(command.name);
-        if (spec != nullptr && spec->redrawsDialog) {
+        const CommandSpec* entry = FindCommand(command.name);
+        if (entry != nullptr && entry->redrawsDialog) {
             if (Int16 dialId = CurrentDialog())
                 ShowDialog(dialId);
         }
-        if (spec != nullptr && spec->redrawsMenu && source.Interactive())
+        if (entry != nullptr && entry->redrawsMenu && source.Interactive())
             ShowMenuBar();
     }
     return true;
@@ -92,12 +92,12 @@ bool Session::Step()
 Outcome Session::Execute(const Command& command)
 {
     DrawPendingEvents();
-    const CommandSpec* spec = FindCommand(command.name);
-    if (spec == nullptr)
+    const CommandSpec* entry = FindCommand(command.name);
+    if (entry == nullptr)
         return Fail(command, "unknown command \"" + command.name + "\" (\"help\" lists the commands)");
-    if (command.args.size() < spec->leastArguments || command.args.size() > spec->mostArguments)
-        return Fail(command, "usage: " + Usage(*spec));
-    return spec->handler(*this, command);
+    if (command.args.size() < entry->leastArguments || command.args.size() > entry->mostArguments)
+        return Fail(command, "usage: " + Usage(*entry));
+    return entry->handler(*this, command);
 }
 
 // The UI thread waits: the add-on's background work runs, and what it changed is

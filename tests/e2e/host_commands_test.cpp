@@ -32,8 +32,8 @@ std::vector<std::string> ReadmeCommandRows()
 TEST(HostCommands, TheReadmeListsEveryCommandOfTheTableInItsOrder)
 {
     std::vector<std::string> expected;
-    for (const velmora::host::CommandSpec& spec : CommandTable())
-        expected.push_back("| `" + velmora::host::Usage(spec) + "` | " + spec.help + " |");
+    for (const velmora::host::CommandSpec& entry : CommandTable())
+        expected.push_back("| `" + velmora::host::Usage(entry) + "` | " + entry.help + " |");
     EXPECT_EQ(ReadmeCommandRows(), expected);
 }
 
@@ -41,16 +41,16 @@ TEST(HostCommands, HelpHasALineForEveryCommand)
 {
     const std::string help = velmora::host::CommandHelp();
     std::size_t lines = 0;
-    for (const velmora::host::CommandSpec& spec : CommandTable()) {
-        EXPECT_NE(help.find("\n  " + velmora::host::Usage(spec) + " "), std::string::npos) << spec.name;
-        EXPECT_NE(help.find(spec.help), std::string::npos) << spec.name;
+    for (const velmora::host::CommandSpec& entry : CommandTable()) {
+        EXPECT_NE(help.find("\n  " + velmora::host::Usage(entry) + " "), std::string::npos) << entry.name;
+        EXPECT_NE(help.find(entry.help), std::string::npos) << entry.name;
         ++lines;
     }
     EXPECT_EQ(static_cast<std::size_t>(std::count(help.begin(), help.end(), '\n')), lines);
     // Names are unique, and every argument count fits its written form.
-    for (const velmora::host::CommandSpec& spec : CommandTable()) {
-        EXPECT_EQ(velmora::host::FindCommand(spec.name), &spec) << spec.name;
-        EXPECT_LE(spec.leastArguments, spec.mostArguments) << spec.name;
+    for (const velmora::host::CommandSpec& entry : CommandTable()) {
+        EXPECT_EQ(velmora::host::FindCommand(entry.name), &entry) << entry.name;
+        EXPECT_LE(entry.leastArguments, entry.mostArguments) << entry.name;
     }
 }
 

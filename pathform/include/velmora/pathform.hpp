@@ -32,4 +32,4 @@ inline std::string ToWindows(const std::string& posixPath)
     return out;
 }
 
-}  // namespace velmora::pathform
+} // namespace velmora::pathform
