@@ -4,6 +4,7 @@
 // and under Wine (urlmon).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -11,12 +12,14 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kit/Host.hpp"
 #include "test_support.hpp"
 #include "update/Downloader.hpp"
 #include "update/VersionList.hpp"
+#include "velmora/platform.hpp"
 
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
@@ -286,6 +289,36 @@ TEST_F(DownloaderTest, CancelDuringASlowTransferAbortsAtTheNextProgressReport)
     // An aborted transfer leaves what it wrote; it never holds the whole body.
     if (FileExists(ListFile())) {
         EXPECT_LT(ReadFileBytes(ListFile()).size(), 40000u);
+    }
+}
+
+// When the add-on is released its workers are asked to stop: a transfer ends at
+// once as aborted instead of running on (the trickle takes 4 s), and natively even
+// one whose server has sent nothing ends (libcurl would wait 60 s for a byte).
+TEST_F(DownloaderTest, AStopAskedOfTheWorkersAbortsARunningTransfer)
+{
+    std::vector<std::string> modes = {"trickle"};
+#if !defined(_WIN32)
+    modes.push_back("stall");
+#endif
+    for (const std::string& mode : modes) {
+        Recorder recorder;
+        TS_String target;
+        ASSERT_TRUE(VersionListPath(&target));
+        ASSERT_TRUE(StartDownload(TS_String(ServerUrl(mode).c_str()), target, Recorder::Callback, &recorder));
+        if (mode == "trickle") {
+            // Into the body before the stop is asked.
+            for (int i = 0; i < 500 && !FileExists(ListFile()); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        EXPECT_TRUE(velmora::platform::StopWorkers(10000)) << mode;
+        std::vector<Call> calls;
+        ASSERT_TRUE(recorder.WaitForFinal(&calls)) << mode;
+        EXPECT_EQ(calls.back().state, DownloadAborted) << mode << ": " << Describe(calls);
+        EXPECT_FALSE(velmora::platform::StopRequested()) << "withdrawn once every worker has ended";
     }
 }
 
