@@ -24,5 +24,5 @@ wait-text 4 "Plug-in VelmoraLibrary: aggiornamento disponibile!" 20
 show
 echo "Download update… hands the update page to the browser:"
 click 5
-wait 1
+wait 2
 quit

@@ -106,9 +106,7 @@ bool Session::Serve(double seconds)
 {
     bool wrote = kit::WaitForUiWork(seconds) > 0; // background work may have asked something
     wrote = DrawPendingEvents() || wrote;
-    if (source.Interactive())
-        wrote = ShowNewShellLines() || wrote;
-    return wrote;
+    return ShowNewShellLines() || wrote;
 }
 
 bool Session::WaitUntil(double seconds, const std::function<bool()>& condition)
