@@ -1,15 +1,13 @@
 // Worker threads on POSIX systems: joinable threads kept in a registry, joined
 // within a time limit, each holding a reference to the file that contains the
 // add-on until it has ended.
-#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <dlfcn.h>
-#include <mutex>
 #include <new>
 #include <pthread.h>
-#include <vector>
 
+#include "WorkerRegistry.hpp"
 #include "velmora/platform.hpp"
 
 namespace velmora::platform {
@@ -21,27 +19,24 @@ struct Start {
     void* fileReference; // the add-on file's dlopen handle, or null
 };
 
-// The threads started and not yet joined. A joined thread has ended completely:
-// only then has it left the add-on's code.
-struct Registry {
-    std::mutex lock;
-    std::vector<pthread_t> threads;
-
-    Registry() = default;
-    Registry(const Registry&) = delete;
-    Registry& operator=(const Registry&) = delete;
-    ~Registry()
+// A worker is a joinable thread: a joined thread has ended completely, and only
+// then has it left the add-on's code.
+struct PosixThreads {
+    using Handle = pthread_t;
+    using Deadline = timespec;
+    static bool Create(ThreadProc proc, void* argument, pthread_t* thread);
+    static bool Reap(pthread_t thread) { return pthread_tryjoin_np(thread, nullptr) == 0; }
+    static timespec DeadlineAfter(unsigned milliseconds);
+    static bool Join(pthread_t thread, const timespec& deadline)
     {
-        // Reached when the add-on file is unloaded, which its workers' references
-        // allow only once every worker has left the add-on's code (the last one may
-        // be the thread running this unload). Their remains go back to the system.
-        for (pthread_t thread : threads)
-            pthread_detach(thread);
+        return pthread_timedjoin_np(thread, nullptr, &deadline) == 0;
     }
+    static bool IsCurrent(pthread_t thread) { return pthread_equal(thread, pthread_self()) != 0; }
+    // The remains of a thread that may still be ending go back to the system.
+    static void Forget(pthread_t thread) { pthread_detach(thread); }
 };
 
-Registry registry;
-std::atomic<bool> stopRequested{false};
+WorkerRegistry<PosixThreads> registry;
 
 // The thread-specific slot whose destructor is the C library's dlclose: a worker's
 // file reference is released by the C library after the worker's procedure has
@@ -102,13 +97,7 @@ void* Run(void* data)
     return nullptr;
 }
 
-// Joins the threads that have ended, without waiting. The caller holds the lock.
-void ReapEnded(std::vector<pthread_t>& threads)
-{
-    std::erase_if(threads, [](pthread_t thread) { return pthread_tryjoin_np(thread, nullptr) == 0; });
-}
-
-timespec DeadlineAfter(unsigned milliseconds)
+timespec PosixThreads::DeadlineAfter(unsigned milliseconds)
 {
     timespec deadline{};
     clock_gettime(CLOCK_REALTIME, &deadline);
@@ -121,64 +110,41 @@ timespec DeadlineAfter(unsigned milliseconds)
     return deadline;
 }
 
-} // namespace
-
-bool StartWorkerThread(ThreadProc proc, void* argument)
+bool PosixThreads::Create(ThreadProc proc, void* argument, pthread_t* thread)
 {
-    if (proc == nullptr || stopRequested.load())
-        return false;
-    std::lock_guard<std::mutex> guard(registry.lock);
-    if (stopRequested.load())
-        return false;
-    ReapEnded(registry.threads);
-    try {
-        registry.threads.reserve(registry.threads.size() + 1);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
     auto* start = new (std::nothrow) Start{proc, argument, TakeFileReference()};
     if (start == nullptr)
         return false;
-    pthread_t thread;
-    if (pthread_create(&thread, nullptr, Run, start) != 0) {
+    if (pthread_create(thread, nullptr, Run, start) != 0) {
         // The caller runs in the add-on, so the host's own reference keeps it loaded.
         if (start->fileReference != nullptr)
             dlclose(start->fileReference);
         delete start;
         return false;
     }
-    registry.threads.push_back(thread);
     return true;
+}
+
+} // namespace
+
+bool StartWorkerThread(ThreadProc proc, void* argument)
+{
+    return registry.Start(proc, argument);
 }
 
 int LiveWorkerCount()
 {
-    std::lock_guard<std::mutex> guard(registry.lock);
-    ReapEnded(registry.threads);
-    return static_cast<int>(registry.threads.size());
+    return registry.Live();
 }
 
 bool StopRequested()
 {
-    return stopRequested.load();
+    return registry.StopRequested();
 }
 
 bool StopWorkers(unsigned timeoutMilliseconds)
 {
-    stopRequested.store(true);
-    const timespec deadline = DeadlineAfter(timeoutMilliseconds);
-    std::lock_guard<std::mutex> guard(registry.lock);
-    const pthread_t self = pthread_self();
-    std::erase_if(registry.threads, [&](pthread_t thread) {
-        // A worker that unloads the add-on on its way out never waits for itself.
-        if (pthread_equal(thread, self))
-            return false;
-        return pthread_timedjoin_np(thread, nullptr, &deadline) == 0;
-    });
-    if (!registry.threads.empty())
-        return false;
-    stopRequested.store(false);
-    return true;
+    return registry.Stop(timeoutMilliseconds);
 }
 
 } // namespace velmora::platform
