@@ -9,12 +9,13 @@
 //                   number, any other item answers what the click step answers;
 //   close:          clear the identifier; the answer is the closing item.
 //
-// A modal dialog's callback is then one line:
+// A modal dialog's callback then states its steps and hands the message on:
 //
 //   short AboutDialogCallback(short message, short dialId, short item, DGUserData userData,
 //                             DGMessageData msgData)
 //   {
-//       return HandleDialogMessage(AboutDialogSteps, message, dialId, item, userData, msgData);
+//       static const DialogSteps steps{.width = 960, .height = 510, .fill = FillAboutDialog};
+//       return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 //   }
 //
 // A modeless window (the update result window) reuses the pieces it shares:

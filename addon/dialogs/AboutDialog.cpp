@@ -63,23 +63,16 @@ DialogIdSlot* AboutDialogSlot(DGUserData userData)
     return reinterpret_cast<DialogIdSlot*>(userData);
 }
 
-DialogSteps AboutDialogSteps()
-{
-    DialogSteps steps;
-    // Whatever size the resource gives, the picture and the text need this one.
-    steps.width = DialogWidth;
-    steps.height = DialogHeight;
-    steps.fill = FillAboutDialog;
-    steps.click = AboutDialogClicked;
-    steps.slot = AboutDialogSlot;
-    return steps;
-}
-
 } // namespace
 
 short AboutDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData msgData)
 {
-    static const DialogSteps steps = AboutDialogSteps();
+    // Whatever size the resource gives, the picture and the text need this one.
+    static const DialogSteps steps{.width = DialogWidth,
+                                   .height = DialogHeight,
+                                   .fill = FillAboutDialog,
+                                   .click = AboutDialogClicked,
+                                   .slot = AboutDialogSlot};
     return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 }
 

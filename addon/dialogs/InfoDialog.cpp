@@ -64,24 +64,17 @@ DialogIdSlot* InfoDialogSlot(DGUserData userData)
     return &reinterpret_cast<InfoRecord*>(userData)->dialogId;
 }
 
-DialogSteps InfoDialogSteps()
-{
-    DialogSteps steps;
-    steps.width = DialogWidth;
-    steps.height = DialogHeight;
-    steps.fill = FillInfoDialog;
-    steps.click = InfoDialogClicked;
-    steps.slot = InfoDialogSlot;
-    return steps;
-}
-
 } // namespace
 
 short InfoDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData msgData)
 {
     if (userData == 0)
         return 0;
-    static const DialogSteps steps = InfoDialogSteps();
+    static const DialogSteps steps{.width = DialogWidth,
+                                   .height = DialogHeight,
+                                   .fill = FillInfoDialog,
+                                   .click = InfoDialogClicked,
+                                   .slot = InfoDialogSlot};
     return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 }
 

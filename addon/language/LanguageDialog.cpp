@@ -118,17 +118,6 @@ short LanguageClicked(short dialId, short item, DGUserData userData)
     return 0;
 }
 
-DialogSteps LanguageDialogSteps()
-{
-    DialogSteps steps;
-    steps.width = DialogWidth;
-    steps.height = DialogHeight;
-    steps.fill = FillLanguageDialog;
-    steps.click = LanguageClicked;
-    steps.change = LanguageChanged;
-    return steps;
-}
-
 } // namespace
 
 short LanguageDialogCallback(short message, short dialId, short item, DGUserData userData,
@@ -137,7 +126,11 @@ short LanguageDialogCallback(short message, short dialId, short item, DGUserData
     LanguageRows();
     if (dialId != LanguageDialogId)
         return 0;
-    static const DialogSteps steps = LanguageDialogSteps();
+    static const DialogSteps steps{.width = DialogWidth,
+                                   .height = DialogHeight,
+                                   .fill = FillLanguageDialog,
+                                   .click = LanguageClicked,
+                                   .change = LanguageChanged};
     return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 }
 
