@@ -4,6 +4,7 @@
 // unmapped under it.
 #include <windows.h>
 
+#include <chrono>
 #include <new>
 
 #include "WorkerRegistry.hpp"
@@ -44,7 +45,7 @@ HMODULE TakeModuleReference()
 // completely, and only then has it left the add-on's code.
 struct WindowsThreads {
     using Handle = HANDLE;
-    using Deadline = ULONGLONG; // of GetTickCount64
+    using Deadline = std::chrono::steady_clock::time_point;
 
     static bool Create(ThreadProc proc, void* argument, HANDLE* thread)
     {
@@ -61,16 +62,29 @@ struct WindowsThreads {
         }
         return true;
     }
-    static bool Reap(HANDLE thread) { return Join(thread, 0); }
-    static ULONGLONG DeadlineAfter(unsigned milliseconds) { return ::GetTickCount64() + milliseconds; }
-    static bool Join(HANDLE thread, ULONGLONG deadline)
+    static bool Reap(HANDLE thread) { return Join(thread, Deadline{}); }
+    static Deadline DeadlineAfter(unsigned milliseconds)
     {
-        const ULONGLONG now = ::GetTickCount64();
-        const DWORD wait = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-        if (::WaitForSingleObject(thread, wait) != WAIT_OBJECT_0)
-            return false;
-        ::CloseHandle(thread);
-        return true;
+        return std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    }
+    // The system's wait may end a tick before its time-out: the deadline is checked
+    // against a precise clock, so a worker is never given up before it.
+    static bool Join(HANDLE thread, Deadline deadline)
+    {
+        for (;;) {
+            const auto left = deadline - std::chrono::steady_clock::now();
+            const DWORD wait =
+                left > Deadline::duration::zero()
+                    ? static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(left).count())
+                    : 0;
+            const DWORD result = ::WaitForSingleObject(thread, wait);
+            if (result == WAIT_OBJECT_0) {
+                ::CloseHandle(thread);
+                return true;
+            }
+            if (result != WAIT_TIMEOUT || wait == 0)
+                return false;
+        }
     }
     static bool IsCurrent(HANDLE thread) { return ::GetThreadId(thread) == ::GetCurrentThreadId(); }
     static void Forget(HANDLE thread) { ::CloseHandle(thread); }
