@@ -12,6 +12,11 @@ void OpenDialog(const DialogSteps& steps, DialogIdSlot* slot, short dialId, DGUs
     DGSetFocus(dialId, DG_NO_ITEM);
 }
 
+void SetItemText(short dialId, short item, const TS_String& text)
+{
+    DGSetItemText(dialId, item, text.ToUniString());
+}
+
 short CloseDialog(DialogIdSlot* slot, short item)
 {
     if (slot != nullptr)

@@ -29,6 +29,7 @@
 #include <atomic>
 
 #include "DG.h"
+#include "core/TS_String.hpp"
 
 // The two items that close every dialog of the add-on.
 constexpr short DialogOkItem = 1;
@@ -72,6 +73,9 @@ void OpenDialog(const DialogSteps& steps, DialogIdSlot* slot, short dialId, DGUs
 // [UI thread] The close step on its own: clears `slot` (when given) and returns the
 // closing item.
 short CloseDialog(DialogIdSlot* slot, short item);
+
+// [any thread] Sets an item's text (DGSetItemText, which runs on the UI thread).
+void SetItemText(short dialId, short item, const TS_String& text);
 
 // True for the items that close a dialog when clicked: OK and Cancel.
 constexpr bool IsClosingItem(short item)

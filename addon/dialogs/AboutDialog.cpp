@@ -28,11 +28,6 @@ constexpr Int32 ObjectListButtonText = 14;
 constexpr Int32 OkText = 64;
 constexpr Int32 CancelText = 5;
 
-void SetItemText(short dialId, short item, const TS_String& text)
-{
-    DGSetItemText(dialId, item, text.ToUniString());
-}
-
 void FillAboutDialog(short dialId, DGUserData /*userData*/)
 {
     TS_String description("");
@@ -40,8 +35,8 @@ void FillAboutDialog(short dialId, DGUserData /*userData*/)
         description += LocalisedText(LibraryListBase, entry);
 
     DGSetDialogTitle(dialId, LocalisedText(LibraryListBase, TitleText).ToUniString());
-    SetItemText(dialId, OkButton, LocalisedText(MessageListBase, OkText));
-    SetItemText(dialId, CancelButton, LocalisedText(MessageListBase, CancelText));
+    SetItemMessage(dialId, OkButton, OkText);
+    SetItemMessage(dialId, CancelButton, CancelText);
     SetItemText(dialId, DescriptionText, description);
     SetItemText(dialId, ManualButton, LocalisedText(LibraryListBase, ManualButtonText));
     SetItemText(dialId, ObjectListButton, LocalisedText(LibraryListBase, ObjectListButtonText));

@@ -27,18 +27,13 @@ constexpr Int32 CancelText = 5;
 // Library list entry.
 constexpr Int32 SaveAsTextText = 20;
 
-void SetItemText(short dialId, short item, const TS_String& text)
-{
-    DGSetItemText(dialId, item, text.ToUniString());
-}
-
 void FillInfoDialog(short dialId, DGUserData userData)
 {
     const InfoRecord& record = *reinterpret_cast<const InfoRecord*>(userData);
     const TS_String empty("");
     DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
-    SetItemText(dialId, OkButton, LocalisedText(MessageListBase, OkText));
-    SetItemText(dialId, CancelButton, LocalisedText(MessageListBase, CancelText));
+    SetItemMessage(dialId, OkButton, OkText);
+    SetItemMessage(dialId, CancelButton, CancelText);
     SetItemText(dialId, NameText, NameLine());
     for (short item : {short{11}, short{12}, short{13}})
         SetItemText(dialId, item, empty);

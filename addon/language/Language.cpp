@@ -1,5 +1,6 @@
 #include "language/Language.hpp"
 
+#include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
 #include "core/TextEncoding.hpp"
 #include "prefs/Settings.hpp"
@@ -22,6 +23,11 @@ TS_String LocalisedText(Int16 base, Int32 entry)
     TS_String text;
     GetResString(text, static_cast<Int16>(base + CurrentLanguage.load()), entry);
     return text;
+}
+
+void SetItemMessage(short dialId, short item, Int32 entry)
+{
+    SetItemText(dialId, item, LocalisedText(MessageListBase, entry));
 }
 
 bool LoadLanguage(bool reRead)

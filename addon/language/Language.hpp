@@ -27,6 +27,9 @@ extern const char* const AvailableLanguages; // "ita int": the languages the dia
 // in the current language, with the English text or "_ERR_NO_" in its place when
 // that language's list lacks it.
 TS_String LocalisedText(Int16 base, Int32 entry);
+// [any thread] Sets an item's text to entry `entry` of the family's message list
+// (core/ResStrings.hpp, MessageListBase) in the current language.
+void SetItemMessage(short dialId, short item, Int32 entry);
 
 // Reads the language from the configuration (re-reading the shared file first when
 // asked); true when a language key was found, else English and false.

@@ -40,11 +40,6 @@ TS_List<short>& LanguageRows()
     return rows;
 }
 
-void SetItemText(short dialId, short item, Int32 message)
-{
-    DGSetItemText(dialId, item, LocalisedText(MessageListBase, message).ToUniString());
-}
-
 // The language of the selected row, or -1 when no row is selected.
 Int16 SelectedLanguage(short dialId)
 {
@@ -58,9 +53,9 @@ Int16 SelectedLanguage(short dialId)
 void FillLanguageDialog(short dialId, DGUserData /*userData*/)
 {
     DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
-    SetItemText(dialId, OkButton, OkText);
-    SetItemText(dialId, CancelButton, CancelText);
-    SetItemText(dialId, RestartNote, RestartNoteText);
+    SetItemMessage(dialId, OkButton, OkText);
+    SetItemMessage(dialId, CancelButton, CancelText);
+    SetItemMessage(dialId, RestartNote, RestartNoteText);
 
     TS_List<short>& rows = LanguageRows();
     DGListSetTabFieldCount(dialId, LanguageList, 1);
@@ -98,8 +93,8 @@ void LanguageChanged(short dialId, short item, DGUserData /*userData*/)
     Int16 previewed = SelectedLanguage(dialId);
     if (previewed >= 0) {
         CurrentLanguage = previewed;
-        SetItemText(dialId, CancelButton, CancelText);
-        SetItemText(dialId, RestartNote, RestartNoteText);
+        SetItemMessage(dialId, CancelButton, CancelText);
+        SetItemMessage(dialId, RestartNote, RestartNoteText);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "ACAPI.hpp"
 #include "DG.h"
+#include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
 #include "shell/AddOnIdentity.hpp"
@@ -33,16 +34,6 @@ constexpr Int32 LibraryUpToDateMessage = 82;
 constexpr Int32 DownloadLibraryMessage = 84;
 constexpr Int32 CheckingMessage = 90;
 
-void SetText(short dialId, short item, Int32 message)
-{
-    DGSetItemText(dialId, item, LocalisedText(MessageListBase, message).ToUniString());
-}
-
-void SetText(short dialId, short item, const TS_String& text)
-{
-    DGSetItemText(dialId, item, text.ToUniString());
-}
-
 } // namespace
 
 void FillUpdateDialog(short dialId)
@@ -51,17 +42,17 @@ void FillUpdateDialog(short dialId)
     DGSetDialogSize(dialId, DG_CLIENT, WindowWidth, WindowHeight, DG_TOPLEFT, true);
     DGBeginMoveGrowItems(dialId);
     DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
-    SetText(dialId, CancelItem, CancelMessage);
-    SetText(dialId, HomePageItem, NewsMessage);
-    SetText(dialId, AddOnDownloadItem, DownloadUpdateMessage);
-    SetText(dialId, LibraryDownloadItem, DownloadUpdateMessage);
+    SetItemMessage(dialId, CancelItem, CancelMessage);
+    SetItemMessage(dialId, HomePageItem, NewsMessage);
+    SetItemMessage(dialId, AddOnDownloadItem, DownloadUpdateMessage);
+    SetItemMessage(dialId, LibraryDownloadItem, DownloadUpdateMessage);
 
     if (check.updateState == StateChecking) {
         for (short item :
              {HomePageItem, AddOnDownloadItem, LibraryDownloadItem, AddOnStatusItem, LibraryStatusItem})
             DGHideItem(dialId, item);
         // Our own status while the list is fetched: the window says what it waits for.
-        SetText(dialId, StatusItem, CheckingMessage);
+        SetItemMessage(dialId, StatusItem, CheckingMessage);
     } else {
         const bool upToDate = check.updateState == StateUpToDate;
         for (short item : {HomePageItem, AddOnStatusItem, LibraryStatusItem, AddOnDownloadItem})
@@ -76,18 +67,18 @@ void FillUpdateDialog(short dialId)
         if (check.libraryKnown) {
             DGShowItem(dialId, LibraryDownloadItem);
             DGShowItem(dialId, StatusItem);
-            SetText(dialId, StatusItem,
-                    upToDate && check.libraryState == StateUpToDate ? NoUpdateMessage
-                                                                    : UpdateAvailableMessage);
-            SetText(dialId, AddOnStatusItem, addOnText);
-            SetText(dialId, LibraryDownloadItem, DownloadLibraryMessage);
-            SetText(dialId, LibraryStatusItem,
-                    LocalisedText(MessageListBase, LibraryUpToDateMessage)
-                        .Replace(TS_String("ADDONLIBNAME"), check.libraryName));
+            SetItemMessage(dialId, StatusItem,
+                           upToDate && check.libraryState == StateUpToDate ? NoUpdateMessage
+                                                                           : UpdateAvailableMessage);
+            SetItemText(dialId, AddOnStatusItem, addOnText);
+            SetItemMessage(dialId, LibraryDownloadItem, DownloadLibraryMessage);
+            SetItemText(dialId, LibraryStatusItem,
+                        LocalisedText(MessageListBase, LibraryUpToDateMessage)
+                            .Replace(TS_String("ADDONLIBNAME"), check.libraryName));
         } else {
             for (short item : {LibraryDownloadItem, LibraryStatusItem, StatusItem})
                 DGHideItem(dialId, item);
-            SetText(dialId, AddOnStatusItem, upToDate ? NoUpdateMessage : UpdateAvailableMessage);
+            SetItemMessage(dialId, AddOnStatusItem, upToDate ? NoUpdateMessage : UpdateAvailableMessage);
         }
     }
     DGEndMoveGrowItems(dialId);
