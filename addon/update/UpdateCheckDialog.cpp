@@ -54,6 +54,10 @@ void FillUpdateDialog(short dialId)
         // Our own status while the list is fetched: the window says what it waits for.
         SetItemMessage(dialId, StatusItem, CheckingMessage);
     } else {
+        // A worker fills an open window one call at a time, and the UI thread may draw
+        // it between two calls. The add-on's line changes last in either layout: a
+        // window that shows it shows the whole result (what a person or a script
+        // waits for).
         const bool upToDate = check.updateState == StateUpToDate;
         for (short item : {HomePageItem, AddOnStatusItem, LibraryStatusItem, AddOnDownloadItem})
             DGShowItem(dialId, item);
@@ -70,11 +74,11 @@ void FillUpdateDialog(short dialId)
             SetItemMessage(dialId, StatusItem,
                            upToDate && check.libraryState == StateUpToDate ? NoUpdateMessage
                                                                            : UpdateAvailableMessage);
-            SetItemText(dialId, AddOnStatusItem, addOnText);
             SetItemMessage(dialId, LibraryDownloadItem, DownloadLibraryMessage);
             SetItemText(dialId, LibraryStatusItem,
                         LocalisedText(MessageListBase, LibraryUpToDateMessage)
                             .Replace(TS_String("ADDONLIBNAME"), check.libraryName));
+            SetItemText(dialId, AddOnStatusItem, addOnText);
         } else {
             for (short item : {LibraryDownloadItem, LibraryStatusItem, StatusItem})
                 DGHideItem(dialId, item);

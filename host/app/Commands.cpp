@@ -282,10 +282,12 @@ struct CommandHandlers {
         if (!ParseNumber(c.args[0], 1, MaxShort, &number) || !Seconds(c, 2, &seconds))
             return BadUsage(s, c);
         // The current dialog is looked up anew: background work may open or fill it.
+        // A change the add-on is still making counts once it is drawn, as a person
+        // sees it: the text may come before the rest of the change.
         const bool reached = s.WaitUntil(seconds, [&] {
             kit::DialogState state;
             const Int16 dialId = s.CurrentDialog();
-            if (dialId == 0 || !kit::GetDialogState(dialId, &state))
+            if (dialId == 0 || !kit::GetDialogState(dialId, &state) || state.changesHeld)
                 return false;
             const kit::ItemState* item = FindItem(state, number);
             return item != nullptr && Utf8(item->text) == c.args[1];
@@ -519,7 +521,7 @@ const std::vector<CommandSpec>& CommandTable()
          "wait until a dialog of that resource is visible (at most S, 10, seconds)", H::WaitDialog},
         {"wait-closed", "RESID [S]", 1, 2, "wait until no dialog of that resource is open", H::WaitDialog},
         {"wait-text", "ITEM \"T\" [S]", 2, 3,
-         "wait until an item of the current dialog shows T (at most S, 10, seconds)", H::WaitText},
+         "wait until an item of the current dialog shows T, drawn (at most S, 10, seconds)", H::WaitText},
         {"wait-alert", "[S]", 0, 1, "wait until an alert comes that no alert command has seen yet",
          H::WaitAlert},
         {"expect-title", "\"T\"", 1, 1, "the current dialog's title", H::ExpectTitle},

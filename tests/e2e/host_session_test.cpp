@@ -319,6 +319,32 @@ TEST_F(HostSessionTest, AWorkersWindowIsShownDrivenAndClosedOnTheUiThread)
     EXPECT_TRUE(Shows("[host] dialog " + std::to_string(dialId) + " closed")) << transcript.Text();
 }
 
+TEST_F(HostSessionTest, AWaitForATextSeesTheWorkersWholeChange)
+{
+    // The worker sets the awaited text first and the rest of its change later, inside
+    // one move-grow block: the wait ends once the block has ended, not at the text.
+    velmora::host::ScriptSource script(Parse("wait-dialog 32734 20\n"
+                                             "wait-text 1 \"Done\" 20\n"
+                                             "expect-text 2 \"Close\"\n"
+                                             "expect-hidden 3\n"
+                                             "click 1\n"
+                                             "wait-closed 32734 20"));
+    velmora::host::Session session(host, transcript, script, userFolder.Native());
+    Worker worker([&] {
+        const short dialId =
+            DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
+        DGShowModelessDialog(dialId, 0);
+        DGBeginMoveGrowItems(dialId);
+        DGSetItemText(dialId, 1, "Done");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        DGSetItemText(dialId, 2, "Close");
+        DGHideItem(dialId, 3);
+        DGEndMoveGrowItems(dialId);
+    });
+    EXPECT_EQ(session.Run(), 0) << transcript.Text();
+    worker.Finish();
+}
+
 TEST_F(HostSessionTest, QuittingLetsGoOfAWorkerWaitingForTheUiThread)
 {
     velmora::host::ScriptSource script(Parse("quit"));

@@ -710,8 +710,10 @@ bool GetDialogState(Int16 dialId, DialogState* out)
     DialogPtr dialog = FindLocked(m, dialId);
     if (dialog == nullptr)
         return false;
-    if (out != nullptr)
+    if (out != nullptr) {
         *out = dialog->state;
+        out->changesHeld = dialog->drawDisabled > 0 || dialog->moveGrowDepth > 0;
+    }
     return true;
 }
 

@@ -52,6 +52,9 @@ struct DialogState {
     Int16 width = 0, height = 0;
     Int16 focus = DG_NO_ITEM;
     std::vector<ItemState> items;
+    // Drawing is disabled or a move-grow block is open: the add-on is part way
+    // through a change, which is drawn when it ends.
+    bool changesHeld = false;
 };
 
 // Modal dialogs announce Opened and Shown before RunModal; modeless dialogs Opened
