@@ -96,6 +96,10 @@ public:
     // `received` bytes so far of `total` (0 when the server announced no length).
     virtual bool OnData(unsigned long long received, unsigned long long total) = 0;
     virtual bool OnEndData() = 0;
+    // [worker thread] Polled at least every 250 ms while the transfer runs, also
+    // while the server sends nothing; true ends the transfer as Aborted. This is how
+    // a Cancel or a deadline of the caller's reaches a stalled transfer.
+    virtual bool AbortRequested() { return false; }
 
 protected:
     ~TransferObserver() = default;
@@ -104,15 +108,21 @@ protected:
 enum class TransferResult {
     Done,    // the file holds the whole body
     Failed,  // no file is left behind
-    Aborted, // the observer asked; the file is left as it is
+    Aborted, // the observer asked, or the workers are asked to stop; no file is left behind
 };
 
-// [worker thread] Fetches `url` (http or https; redirects followed, certificates
-// verified) into the file at `targetPath` (Windows form), both zero-terminated and
-// borrowed for the call, and returns when the transfer has ended. An HTTP error
-// status, a body longer than `maxBytes` (or announced so), a body shorter than its
-// announced length and every network or file error end as Failed, with the target
-// file removed. Windows: URLDownloadToFileA after DeleteUrlCacheEntry; POSIX: libcurl.
+// [worker thread] Fetches `url` (http or https; at most 10 redirects, only to http
+// or https and never from https to http; certificates verified) into the file at
+// `targetPath` (Windows form), both zero-terminated and borrowed for the call, and
+// returns when the transfer has ended. The target is created exclusively: when
+// anything exists at `targetPath` (a symbolic link included, which is never
+// followed) the transfer fails and leaves it alone; the file is not inherited by
+// child processes. Done only when an HTTP status was seen and it is a 2xx, and the
+// whole body arrived in its framing. Any other status, a reply that is not HTTP, a
+// body longer than `maxBytes` (stopped as it arrives) or shorter than announced, a
+// broken framing and every network or file error end as Failed; Failed and Aborted
+// leave no file. Windows: urlmon after DeleteUrlCacheEntryW (both loaded on first
+// use); POSIX: libcurl, loaded on first use.
 TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
                               TransferObserver& observer);
 
