@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <bit>
 #include <iconv.h>
+#include <mutex>
 
 namespace velmora::platform::detail {
 namespace {
 
 constexpr unsigned char defaultCharacter = '?';
-constexpr int pageCount = 4;
+constexpr int pageCount = 13;
 
 struct Table {
     bool ready = false;
@@ -44,8 +45,26 @@ const char* IconvName(SingleBytePage page)
         return "MACINTOSH";
     case SingleBytePage::Latin1:
         return "ISO-8859-1";
-    default:
+    case SingleBytePage::Ascii:
         return "ANSI_X3.4-1968";
+    case SingleBytePage::Windows874:
+        return "CP874";
+    case SingleBytePage::Windows1250:
+        return "CP1250";
+    case SingleBytePage::Windows1251:
+        return "CP1251";
+    case SingleBytePage::Windows1253:
+        return "CP1253";
+    case SingleBytePage::Windows1254:
+        return "CP1254";
+    case SingleBytePage::Windows1255:
+        return "CP1255";
+    case SingleBytePage::Windows1256:
+        return "CP1256";
+    case SingleBytePage::Windows1257:
+        return "CP1257";
+    default:
+        return "CP1258";
     }
 }
 
@@ -59,7 +78,10 @@ Unit AskIconv(iconv_t cd, unsigned char byte, Unit fallback)
     char* outPointer = reinterpret_cast<char*>(units);
     std::size_t outLeft = sizeof units;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    const std::size_t result = iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft);
+    std::size_t result = iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft);
+    // 1255 and 1258 hold a letter back until they know whether a mark follows.
+    if (result != static_cast<std::size_t>(-1))
+        result = iconv(cd, nullptr, nullptr, &outPointer, &outLeft);
     if (result == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft != sizeof units - sizeof(Unit))
         return fallback;
     return units[0];
@@ -107,14 +129,13 @@ Table Build(SingleBytePage page)
 
 const Table& TableOf(SingleBytePage page)
 {
-    // Built once, on first use, by whichever thread comes first; read-only afterwards.
-    static const Table tables[pageCount] = {
-        Build(SingleBytePage::Windows1252),
-        Build(SingleBytePage::MacRoman),
-        Build(SingleBytePage::Latin1),
-        Build(SingleBytePage::Ascii),
-    };
-    return tables[static_cast<int>(page)];
+    // Each built once, on its page's first use, by whichever thread comes first;
+    // read-only afterwards. A host uses one or two pages: the others cost nothing.
+    static Table tables[pageCount];
+    static std::once_flag built[pageCount];
+    const auto index = static_cast<std::size_t>(page);
+    std::call_once(built[index], [page, index] { tables[index] = Build(page); });
+    return tables[index];
 }
 
 } // namespace
