@@ -105,6 +105,35 @@ Table Build(SingleBytePage page)
         table.decode[0xC6] = 0x2206;
         table.decode[0xF0] = 0xF8FF;
     }
+    // Windows gives some bytes that the page leaves undefined a private-use unit of
+    // their own (and 1255's CA the point U+05BA, which iconv lacks).
+    const auto privateUse = [&table](unsigned from, unsigned to, Unit first) {
+        for (unsigned b = from; b <= to; ++b)
+            table.decode[b] = static_cast<Unit>(first + (b - from));
+    };
+    switch (page) {
+    case SingleBytePage::Windows874:
+        privateUse(0xDB, 0xDE, 0xF8C1);
+        privateUse(0xFC, 0xFF, 0xF8C5);
+        break;
+    case SingleBytePage::Windows1253:
+        privateUse(0xAA, 0xAA, 0xF8F9);
+        privateUse(0xD2, 0xD2, 0xF8FA);
+        privateUse(0xFF, 0xFF, 0xF8FB);
+        break;
+    case SingleBytePage::Windows1255:
+        table.decode[0xCA] = 0x05BA;
+        privateUse(0xD9, 0xDF, 0xF88D);
+        privateUse(0xFB, 0xFC, 0xF894);
+        privateUse(0xFF, 0xFF, 0xF896);
+        break;
+    case SingleBytePage::Windows1257:
+        privateUse(0xA1, 0xA1, 0xF8FC);
+        privateUse(0xA5, 0xA5, 0xF8FD);
+        break;
+    default:
+        break;
+    }
 
     // The way back: the first byte (from 0 up) that decodes to a unit is that unit's byte.
     std::fill(std::begin(table.lowBytes), std::end(table.lowBytes), static_cast<short>(-1));

@@ -5,7 +5,9 @@
 // iconv is asked byte by byte when a table is built; where it refuses a byte or
 // maps one differently from Windows, the Windows result is put in its place:
 //   - a byte the page leaves undefined (1252: 81 8D 8F 90 9D; 1251: 98; ...) is the
-//     unit of the same value, and that unit is written as that byte;
+//     unit of the same value, and that unit is written as that byte; except where
+//     Windows gives it a private-use unit (874: DB-DE FC-FF; 1253: AA D2 FF; 1255:
+//     D9-DF FB FC FF; 1257: A1 A5), and 1255's CA, U+05BA for Windows;
 //   - 10000: bytes BD C6 F0 are U+2126, U+2206 and U+F8FF (iconv: U+03A9, U+0394,
 //     U+E01E, which Windows does not write as these bytes);
 //   - 20127: bytes 80 to FF lose their high bit.
