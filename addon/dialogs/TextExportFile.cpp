@@ -1,40 +1,63 @@
 #include "dialogs/TextExportFile.hpp"
 
-#include "IO.hpp"
+#include <cstring>
+
+#include "GSRoot.hpp"
+#include "prefs/ConfigFile.hpp"
+
+namespace {
+
+// The most an export may hold; far beyond the few lines of any export.
+constexpr UInt64 MaxExportBytes = 16u << 20;
+
+// The UTF-8 bytes of a line without its terminator; false when it cannot be converted.
+bool LineBytes(const TS_String& line, EncodedBytes* bytes, UInt32* size)
+{
+    *bytes = line.ToBytes(TextEncoding::Utf8);
+    if (bytes->data == nullptr) {
+        *size = 0;
+        return line.IsEmpty();
+    }
+    *size = bytes->size;
+    while (*size > 0 && bytes->data[*size - 1] == 0)
+        --*size;
+    return true;
+}
+
+} // namespace
 
 bool WriteTextLines(const TS_String& path, const TS_List<TS_String>& lines)
 {
     if (path.IsEmpty())
         return false;
-    IO::File file(path.ToLocation(), IO::File::Create);
-    if (file.GetStatus() != NoError)
-        return false;
-    // Opened emptied: writing from the start over a longer file would leave that
-    // file's tail behind the new lines, a file that is neither the old nor the new.
-    if (file.Open(IO::File::WriteEmptyMode, IO::File::Default) != NoError) {
-        if (file.IsOpen())
-            file.Close();
-        return false;
+    UInt64 total = 0;
+    for (Int32 i = 0; i < lines.GetCount(); ++i) {
+        EncodedBytes bytes;
+        UInt32 size = 0;
+        if (!LineBytes(lines[i], &bytes, &size))
+            return false;
+        total += size;
     }
-    bool written = file.SetPosition(0) == NoError;
-    for (Int32 i = 0; written && i < lines.GetCount(); ++i) {
-        const EncodedBytes bytes = lines[i].ToBytes(TextEncoding::Utf8);
-        if (bytes.data == nullptr && !lines[i].IsEmpty()) {
-            written = false;
-            break;
-        }
-        UInt32 size = bytes.size;
-        while (size > 0 && bytes.data[size - 1] == 0)
-            --size;
-        Int32 done = 0;
-        if (size > 0 && (file.WriteBin(bytes.data, static_cast<Int32>(size), &done) != NoError ||
-                         done != static_cast<Int32>(size))) {
-            file.Flush();
-            written = false;
+    if (total > MaxExportBytes)
+        return false;
+    char* block = static_cast<char*>(GS::NewArrayOperator(total > 0 ? static_cast<std::size_t>(total) : 1));
+    if (block == nullptr)
+        return false;
+    UInt32 at = 0;
+    bool whole = true;
+    for (Int32 i = 0; whole && i < lines.GetCount(); ++i) {
+        EncodedBytes bytes;
+        UInt32 size = 0;
+        whole = LineBytes(lines[i], &bytes, &size) && at + size <= total;
+        if (whole && size > 0) {
+            std::memcpy(block + at, bytes.data, size);
+            at += size;
         }
     }
-    // A close that fails may have lost buffered bytes: the export is then not whole.
-    if (file.Close() != NoError)
-        written = false;
-    return written;
+    // Written whole beside the target and renamed over it, as the settings are: a
+    // full disk or a host ended part way leaves the user's old file as it was, and no
+    // half-written new one in its place.
+    whole = whole && at == total && WriteFileBytes(path, block, at) == 0;
+    GS::DeleteArrayOperator(block);
+    return whole;
 }

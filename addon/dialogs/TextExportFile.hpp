@@ -5,8 +5,8 @@
 #include "core/TS_List.hpp"
 #include "core/TS_String.hpp"
 
-// [any thread] Creates the file at `path` (Windows form) when missing and leaves
-// in it exactly the bytes of `lines` (borrowed): an existing file's content is
-// replaced, never partly kept. True when every line was written. On failure the
-// file may hold the lines written before it.
+// [any thread] Makes the file at `path` (Windows form) hold exactly the bytes of
+// `lines` (borrowed), replacing an existing file in one step: the bytes go to a new
+// file beside it, which is then renamed over it. True when every line was written.
+// On failure the file at `path` is as it was and nothing else is left beside it.
 bool WriteTextLines(const TS_String& path, const TS_List<TS_String>& lines);

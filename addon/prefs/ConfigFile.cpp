@@ -9,6 +9,8 @@ TS_List<TS_Setting> SharedSettings;
 TS_List<TS_Setting> OwnSettings;
 bool SharedLoaded = false;
 bool OwnLoaded = false;
+bool SharedUnread = false;
+bool OwnUnread = false;
 
 namespace {
 
@@ -84,6 +86,36 @@ void AddPiece(TS_String& text, const unsigned char* from, const unsigned char* t
                          TextEncoding::Ansi);
 }
 
+enum class FileRead { Missing, Whole, TooLong, Failed };
+
+// Reads the whole file at `path` into `area`, its length into `n`. Only a file that
+// the host reports as not there is Missing; any other fault of the status query, the
+// opening, the length query, the positioning, the reading or the closing is Failed.
+FileRead ReadConfigBytes(const TS_String& path, unsigned char* area, UInt32* n)
+{
+    IO::File input(path.ToLocation(), IO::File::Fail);
+    const GSErrCode status = input.GetStatus();
+    if (status == IO::FileNotFound)
+        return FileRead::Missing;
+    if (status != NoError || input.Open(IO::File::ReadMode) != NoError)
+        return FileRead::Failed;
+    UInt64 length = 0;
+    FileRead result = FileRead::Whole;
+    if (input.GetDataLength(&length) != NoError)
+        result = FileRead::Failed;
+    else if (length > MaxConfigBytes)
+        result = FileRead::TooLong;
+    else if (length > 0 &&
+             (input.SetPosition(0) != NoError ||
+              input.ReadBin(reinterpret_cast<char*>(area), static_cast<Int32>(length)) != NoError))
+        result = FileRead::Failed;
+    if (input.Close() != NoError && result == FileRead::Whole)
+        result = FileRead::Failed;
+    if (result == FileRead::Whole)
+        *n = static_cast<UInt32>(length);
+    return result;
+}
+
 } // namespace
 
 TS_List<TS_Setting>& SettingsOf(ConfigFileId file)
@@ -94,6 +126,11 @@ TS_List<TS_Setting>& SettingsOf(ConfigFileId file)
 bool& LoadedFlagOf(ConfigFileId file)
 {
     return file == OwnConfig ? OwnLoaded : SharedLoaded;
+}
+
+bool& UnreadFlagOf(ConfigFileId file)
+{
+    return file == OwnConfig ? OwnUnread : SharedUnread;
 }
 
 void SwapNibbles(unsigned char* bytes, UInt32 count)
@@ -214,24 +251,21 @@ bool LoadConfig(ConfigFileId file, bool skipIfLoaded)
 
     WorkArea area;
     UInt32 n = 0;
-    {
-        IO::File input(path.ToLocation(), IO::File::Fail);
-        if (input.GetStatus() == NoError) {
-            if (input.Open(IO::File::ReadMode) != NoError)
-                return false;
-            UInt64 length = 0;
-            bool readable = input.GetDataLength(&length) == NoError;
-            if (readable && length > MaxConfigBytes) {
-                input.Close();
-                return false; // larger than any file the writer makes: damaged
-            }
-            if (readable && length > 0 && input.SetPosition(0) == NoError &&
-                input.ReadBin(reinterpret_cast<char*>(area.Get()), static_cast<Int32>(length)) == NoError)
-                n = static_cast<UInt32>(length);
-            if (input.Close() != NoError)
-                return false;
-        }
+    switch (ReadConfigBytes(path, area.Get(), &n)) {
+    case FileRead::Missing:
+    case FileRead::Whole:
+        break;
+    case FileRead::TooLong:
+        UnreadFlagOf(file) = false;
+        return false; // larger than any file the writer makes: damaged
+    case FileRead::Failed:
+        // A transient fault (a disk, a share, a lock) must not pass for an empty
+        // file: the next store would write the list without the user's settings.
+        loaded = false;
+        UnreadFlagOf(file) = true;
+        return false;
     }
+    UnreadFlagOf(file) = false;
     SwapNibbles(area.Get(), n);
     area.Get()[n] = 0;
     area.Get()[n + 1] = 0;
@@ -243,6 +277,8 @@ bool LoadConfig(ConfigFileId file, bool skipIfLoaded)
 
 bool SaveConfig(ConfigFileId file)
 {
+    if (UnreadFlagOf(file))
+        return false;
     WorkArea area;
     Int32 n = SerializeSettings(SettingsOf(file), area.Get(), MaxConfigBytes);
     if (n < 0)

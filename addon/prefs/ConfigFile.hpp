@@ -27,22 +27,30 @@ extern TS_List<TS_Setting> SharedSettings;
 extern TS_List<TS_Setting> OwnSettings;
 extern bool SharedLoaded;
 extern bool OwnLoaded;
+// Set while a file is there but its last read failed (it could not be opened, its
+// length or its bytes could not be read): until a read succeeds no save replaces
+// it, since the list in memory then knows nothing of the settings it holds.
+extern bool SharedUnread;
+extern bool OwnUnread;
 
-// Any id other than OwnConfig selects the shared list and flag.
+// Any id other than OwnConfig selects the shared list and flags.
 TS_List<TS_Setting>& SettingsOf(ConfigFileId file);
 bool& LoadedFlagOf(ConfigFileId file);
+bool& UnreadFlagOf(ConfigFileId file);
 
 // 0 and the full path of the file, or the host's error when it gives no folder
 // (the path is then left as it was). Any id other than SharedConfig names the own file.
 GSErrCode ConfigPath(ConfigFileId file, TS_String& path);
 
 // Reads the file into its list. With skipIfLoaded, a file already read is not read
-// again. False on any failure; the list then holds the records read before it.
+// again. No file is an empty list. False on any failure; the list then holds the
+// records read before damaged content, or none when the file could not be read
+// (the file then counts as not loaded and as unread).
 bool LoadConfig(ConfigFileId file, bool skipIfLoaded);
 
-// Replaces the file by the serialised list. False when the list does not fit the
-// file's limit, when the host gives no folder, or when writing fails; the file on
-// disk is then what it was before.
+// Replaces the file by the serialised list. False when the file is unread, when the
+// list does not fit the file's limit, when the host gives no folder, or when
+// writing fails; the file on disk is then what it was before.
 bool SaveConfig(ConfigFileId file);
 
 // Makes the file at `path` hold exactly `count` bytes: the bytes go to a file of

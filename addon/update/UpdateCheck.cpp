@@ -17,17 +17,22 @@ namespace {
 
 constexpr int DoNothingKind = 2;
 
-// A last check in the future (a clock set back, or a damaged value that reads as
-// 2038) is no check: it would otherwise suppress automatic checks for years.
-bool TooEarly(Int32 lastCheck, Int64 now)
+} // namespace
+
+bool TooEarlyForAutomaticCheck(Int32 lastCheck, Int64 now)
 {
     if (lastCheck == 0)
         return false;
-    const Int64 elapsed = now - static_cast<Int64>(lastCheck);
+    // The setting holds the low 32 bits of the time. Their difference to the low 32
+    // bits of now, taken modulo 2^32, is the time since that check as long as it lies
+    // within 68 years either way: right past 2038 too, where the stored value turns
+    // negative and now does not.
+    const auto elapsed =
+        static_cast<Int32>(static_cast<UInt32>(static_cast<UInt64>(now)) - static_cast<UInt32>(lastCheck));
+    // A last check in the future (a clock set back, or a damaged value that reads as
+    // 2038) is no check: it would otherwise suppress automatic checks for years.
     return elapsed >= 0 && elapsed < CheckPeriodSeconds;
 }
-
-} // namespace
 
 bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const TS_String& libraryName)
 {
@@ -36,7 +41,7 @@ bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const 
     const TS_String key = LastUpdateCheckKey();
     LoadConfig(OwnConfig, true);
     const Int64 now = static_cast<Int64>(std::time(nullptr));
-    if (!manual && TooEarly(GetSettingInt(OwnConfig, key, true), now))
+    if (!manual && TooEarlyForAutomaticCheck(GetSettingInt(OwnConfig, key, true), now))
         return true;
     if (versionLine.IsEmpty())
         return false;

@@ -33,6 +33,12 @@ constexpr Int16 StateUpdateAvailable = 3;
 // The shortest time between two automatic checks, in seconds (14 days).
 constexpr Int64 CheckPeriodSeconds = 1209600;
 
+// [any thread] Whether an automatic check at `now` (seconds since 1970 UTC) comes
+// less than CheckPeriodSeconds after the last check, stored as `lastCheck`: the low
+// 32 bits of its time read as a signed number, 0 for none. A last check in the
+// future does not count.
+bool TooEarlyForAutomaticCheck(Int32 lastCheck, Int64 now);
+
 // [UI thread] Starts a check: kind 2 does nothing (true). False when nothing can be
 // started for want of a version line or of the list folder; true otherwise, also
 // when the period suppresses an automatic check, when the download could not start

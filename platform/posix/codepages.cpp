@@ -1,7 +1,8 @@
 // Code-page conversion on POSIX systems, giving the results of Windows'
 // MultiByteToWideChar and WideCharToMultiByte: the single-byte pages through
-// tables read from iconv (single_byte.hpp), UTF-8 and UTF-7 by their own
-// converters (utf8.hpp, utf7.hpp).
+// tables read from iconv (single_byte.hpp), the double-byte ANSI pages of East
+// Asia through iconv (double_byte.hpp), UTF-8 and UTF-7 by their own converters
+// (utf8.hpp, utf7.hpp).
 //
 // Every conversion writes exactly as much as its sizing call reported, for every
 // input: the text core sizes each result before it converts, and a difference
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "double_byte.hpp"
 #include "output.hpp"
 #include "single_byte.hpp"
 #include "utf7.hpp"
@@ -19,48 +21,73 @@
 namespace velmora::platform {
 namespace {
 
+using detail::DoubleBytePage;
 using detail::Output;
 using detail::SingleBytePage;
 
-enum class Page { Windows1252, MacRoman, Latin1, Ascii, Utf8, Utf7, Unsupported };
+enum class Kind { SingleByte, DoubleByte, Utf8, Utf7, Unsupported };
+
+// What converts a code page: every page Windows uses as a system ANSI code page,
+// and the few others the text encodings name.
+struct Page {
+    Kind kind = Kind::Unsupported;
+    SingleBytePage single = SingleBytePage::Windows1252;
+    DoubleBytePage dual = DoubleBytePage::Windows932;
+};
 
 Page PageOfNumber(unsigned codePage)
 {
+    const auto single = [](SingleBytePage p) {
+        return Page{Kind::SingleByte, p, DoubleBytePage::Windows932};
+    };
+    const auto dual = [](DoubleBytePage p) { return Page{Kind::DoubleByte, SingleBytePage::Windows1252, p}; };
     switch (codePage) {
     case 1252:
-        return Page::Windows1252;
+        return single(SingleBytePage::Windows1252);
     case 10000:
-        return Page::MacRoman;
+        return single(SingleBytePage::MacRoman);
     case 28591:
-        return Page::Latin1;
+        return single(SingleBytePage::Latin1);
     case 20127:
-        return Page::Ascii;
+        return single(SingleBytePage::Ascii);
+    case 874:
+        return single(SingleBytePage::Windows874);
+    case 1250:
+        return single(SingleBytePage::Windows1250);
+    case 1251:
+        return single(SingleBytePage::Windows1251);
+    case 1253:
+        return single(SingleBytePage::Windows1253);
+    case 1254:
+        return single(SingleBytePage::Windows1254);
+    case 1255:
+        return single(SingleBytePage::Windows1255);
+    case 1256:
+        return single(SingleBytePage::Windows1256);
+    case 1257:
+        return single(SingleBytePage::Windows1257);
+    case 1258:
+        return single(SingleBytePage::Windows1258);
+    case 932:
+        return dual(DoubleBytePage::Windows932);
+    case 936:
+        return dual(DoubleBytePage::Windows936);
+    case 949:
+        return dual(DoubleBytePage::Windows949);
+    case 950:
+        return dual(DoubleBytePage::Windows950);
     case 65001:
-        return Page::Utf8;
+        return Page{Kind::Utf8};
     case 65000:
-        return Page::Utf7;
+        return Page{Kind::Utf7};
     default:
-        return Page::Unsupported;
+        return Page{};
     }
 }
 
 Page PageOf(unsigned codePage)
 {
     return PageOfNumber(codePage == 0 ? AnsiCodePage() : codePage);
-}
-
-SingleBytePage SingleByteOf(Page page)
-{
-    switch (page) {
-    case Page::MacRoman:
-        return SingleBytePage::MacRoman;
-    case Page::Latin1:
-        return SingleBytePage::Latin1;
-    case Page::Ascii:
-        return SingleBytePage::Ascii;
-    default:
-        return SingleBytePage::Windows1252;
-    }
 }
 
 std::size_t DecodeUtf7(const unsigned char* source, std::size_t count, Unit* target, std::size_t capacity)
@@ -98,7 +125,7 @@ unsigned AnsiCodePage()
         char* end = nullptr;
         unsigned long value = std::strtoul(setting, &end, 10);
         if (end != setting && *end == '\0' && value != 0 && value <= UINT_MAX &&
-            PageOfNumber(static_cast<unsigned>(value)) != Page::Unsupported)
+            PageOfNumber(static_cast<unsigned>(value)).kind != Kind::Unsupported)
             return static_cast<unsigned>(value);
     }
     return 1252;
@@ -107,39 +134,43 @@ unsigned AnsiCodePage()
 int MultiByteToWide(unsigned codePage, const char* source, int count, Unit* target, int capacity)
 {
     Page page = PageOf(codePage);
-    if (page == Page::Unsupported || source == nullptr || count == 0 || capacity < 0)
+    if (page.kind == Kind::Unsupported || source == nullptr || count == 0 || capacity < 0)
         return 0;
     std::size_t bytes = count < 0 ? std::strlen(source) + 1 : static_cast<std::size_t>(count);
     if (capacity == 0)
         target = nullptr;
     auto room = static_cast<std::size_t>(capacity);
     const auto* in = reinterpret_cast<const unsigned char*>(source);
-    switch (page) {
-    case Page::Utf8:
+    switch (page.kind) {
+    case Kind::Utf8:
         return ToResult(detail::Utf8Decode(in, bytes, target, room));
-    case Page::Utf7:
+    case Kind::Utf7:
         return ToResult(DecodeUtf7(in, bytes, target, room));
+    case Kind::DoubleByte:
+        return ToResult(detail::DoubleByteDecode(page.dual, in, bytes, target, room));
     default:
-        return ToResult(detail::SingleByteDecode(SingleByteOf(page), in, bytes, target, room));
+        return ToResult(detail::SingleByteDecode(page.single, in, bytes, target, room));
     }
 }
 
 int WideToMultiByte(unsigned codePage, const Unit* source, int count, char* target, int capacity)
 {
     Page page = PageOf(codePage);
-    if (page == Page::Unsupported || source == nullptr || count == 0 || capacity < 0)
+    if (page.kind == Kind::Unsupported || source == nullptr || count == 0 || capacity < 0)
         return 0;
     std::size_t units = count < 0 ? UnitLength(source) + 1 : static_cast<std::size_t>(count);
     if (capacity == 0)
         target = nullptr;
     auto room = static_cast<std::size_t>(capacity);
-    switch (page) {
-    case Page::Utf8:
+    switch (page.kind) {
+    case Kind::Utf8:
         return ToResult(detail::Utf8Encode(source, units, target, room));
-    case Page::Utf7:
+    case Kind::Utf7:
         return ToResult(EncodeUtf7(source, units, target, room));
+    case Kind::DoubleByte:
+        return ToResult(detail::DoubleByteEncode(page.dual, source, units, target, room));
     default:
-        return ToResult(detail::SingleByteEncode(SingleByteOf(page), source, units, target, room));
+        return ToResult(detail::SingleByteEncode(page.single, source, units, target, room));
     }
 }
 

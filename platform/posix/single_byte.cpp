@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <bit>
 #include <iconv.h>
+#include <mutex>
 
 namespace velmora::platform::detail {
 namespace {
 
 constexpr unsigned char defaultCharacter = '?';
-constexpr int pageCount = 4;
+constexpr int pageCount = 13;
 
 struct Table {
     bool ready = false;
@@ -44,8 +45,26 @@ const char* IconvName(SingleBytePage page)
         return "MACINTOSH";
     case SingleBytePage::Latin1:
         return "ISO-8859-1";
-    default:
+    case SingleBytePage::Ascii:
         return "ANSI_X3.4-1968";
+    case SingleBytePage::Windows874:
+        return "CP874";
+    case SingleBytePage::Windows1250:
+        return "CP1250";
+    case SingleBytePage::Windows1251:
+        return "CP1251";
+    case SingleBytePage::Windows1253:
+        return "CP1253";
+    case SingleBytePage::Windows1254:
+        return "CP1254";
+    case SingleBytePage::Windows1255:
+        return "CP1255";
+    case SingleBytePage::Windows1256:
+        return "CP1256";
+    case SingleBytePage::Windows1257:
+        return "CP1257";
+    default:
+        return "CP1258";
     }
 }
 
@@ -59,7 +78,10 @@ Unit AskIconv(iconv_t cd, unsigned char byte, Unit fallback)
     char* outPointer = reinterpret_cast<char*>(units);
     std::size_t outLeft = sizeof units;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    const std::size_t result = iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft);
+    std::size_t result = iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft);
+    // 1255 and 1258 hold a letter back until they know whether a mark follows.
+    if (result != static_cast<std::size_t>(-1))
+        result = iconv(cd, nullptr, nullptr, &outPointer, &outLeft);
     if (result == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft != sizeof units - sizeof(Unit))
         return fallback;
     return units[0];
@@ -82,6 +104,35 @@ Table Build(SingleBytePage page)
         table.decode[0xBD] = 0x2126;
         table.decode[0xC6] = 0x2206;
         table.decode[0xF0] = 0xF8FF;
+    }
+    // Windows gives some bytes that the page leaves undefined a private-use unit of
+    // their own (and 1255's CA the point U+05BA, which iconv lacks).
+    const auto privateUse = [&table](unsigned from, unsigned to, Unit first) {
+        for (unsigned b = from; b <= to; ++b)
+            table.decode[b] = static_cast<Unit>(first + (b - from));
+    };
+    switch (page) {
+    case SingleBytePage::Windows874:
+        privateUse(0xDB, 0xDE, 0xF8C1);
+        privateUse(0xFC, 0xFF, 0xF8C5);
+        break;
+    case SingleBytePage::Windows1253:
+        privateUse(0xAA, 0xAA, 0xF8F9);
+        privateUse(0xD2, 0xD2, 0xF8FA);
+        privateUse(0xFF, 0xFF, 0xF8FB);
+        break;
+    case SingleBytePage::Windows1255:
+        table.decode[0xCA] = 0x05BA;
+        privateUse(0xD9, 0xDF, 0xF88D);
+        privateUse(0xFB, 0xFC, 0xF894);
+        privateUse(0xFF, 0xFF, 0xF896);
+        break;
+    case SingleBytePage::Windows1257:
+        privateUse(0xA1, 0xA1, 0xF8FC);
+        privateUse(0xA5, 0xA5, 0xF8FD);
+        break;
+    default:
+        break;
     }
 
     // The way back: the first byte (from 0 up) that decodes to a unit is that unit's byte.
@@ -107,14 +158,13 @@ Table Build(SingleBytePage page)
 
 const Table& TableOf(SingleBytePage page)
 {
-    // Built once, on first use, by whichever thread comes first; read-only afterwards.
-    static const Table tables[pageCount] = {
-        Build(SingleBytePage::Windows1252),
-        Build(SingleBytePage::MacRoman),
-        Build(SingleBytePage::Latin1),
-        Build(SingleBytePage::Ascii),
-    };
-    return tables[static_cast<int>(page)];
+    // Each built once, on its page's first use, by whichever thread comes first;
+    // read-only afterwards. A host uses one or two pages: the others cost nothing.
+    static Table tables[pageCount];
+    static std::once_flag built[pageCount];
+    const auto index = static_cast<std::size_t>(page);
+    std::call_once(built[index], [page, index] { tables[index] = Build(page); });
+    return tables[index];
 }
 
 } // namespace

@@ -131,8 +131,13 @@ TEST_F(HostProgramTest, BadInputIsRefusedWithAReasonAndAStatus)
 
 TEST_F(HostProgramTest, ASupportedCodePageIsHandedToTheAddOn)
 {
-    auto run = Run({"--codepage", "10000", "-c", "quit"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    // Mac OS Roman, and the ANSI code page of every Windows system of the add-on's users.
+    const char* const pages[] = {"10000", "874",  "932",  "936",  "949",  "950",  "1250", "1251",
+                                 "1252",  "1253", "1254", "1255", "1256", "1257", "1258"};
+    for (const char* page : pages) {
+        auto run = Run({"--codepage", page, "-c", "quit"});
+        EXPECT_EQ(run.exitCode, 0) << page << "\n" << run.output;
+    }
 }
 
 } // namespace

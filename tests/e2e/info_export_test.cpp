@@ -4,8 +4,10 @@
 // folder, after the name check, or reports why it cannot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "info_dialogs_fixture.hpp"
 
@@ -178,6 +180,10 @@ TEST_F(InfoExportTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen)
 {
     fs::create_directory(fs::path(work.File("Info.txt")));
     WriteFileBytes(work.File("plain"), "a file, not a folder");
+    WriteFileBytes(work.File("Older.txt"), "an older export\r\n");
+    fs::permissions(fs::path(work.File("Older.txt")),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
 #if defined(_WIN32)
     const std::string systemFolder = "Z:\\sys\\velmora-info.txt";
 #else
@@ -191,6 +197,7 @@ TEST_F(InfoExportTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen)
         {"a folder in the file's place", work.File("Info.txt")},
         {"a folder that does not exist", work.File("missing") + "/Info.txt"},
         {"a file in the place of the folder", work.File("plain") + "/Info.txt"},
+        {"a read-only file", work.File("Older.txt")},
         // Refuses new files to every user, the system's administrator included.
         {"a read-only folder of the system", systemFolder},
     };
@@ -207,6 +214,14 @@ TEST_F(InfoExportTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen)
     }
     EXPECT_TRUE(fs::is_directory(fs::path(work.File("Info.txt"))));
     EXPECT_EQ(ReadFileBytes(work.File("plain")), "a file, not a folder");
+    EXPECT_EQ(ReadFileBytes(work.File("Older.txt")), "an older export\r\n");
+    // Nothing written part way is left behind.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(work.Native())))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Info.txt", "Older.txt", "output.txt", "plain"}));
+    fs::permissions(fs::path(work.File("Older.txt")), fs::perms::owner_write, fs::perm_options::add);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 // checks the POSIX conversions. The expectations that differ are marked where they are.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -146,6 +147,60 @@ TEST(CodePages, UsAscii)
     EXPECT_EQ(Encode(TextEncoding::UsAscii, expected.substr(0, 127)), AllBytes(1, 127));
     EXPECT_EQ(Encode(TextEncoding::UsAscii, u"\u263A\u20AC"), "??");
     EXPECT_EQ(Encode(TextEncoding::UsAscii, u"caf\u00E9"), "caf?");
+}
+
+// The code pages Windows uses as a system's ANSI code page, through the platform
+// layer: a few telling characters of each, both ways, and what each page lacks.
+TEST(CodePages, EveryAnsiCodePageOfWindows)
+{
+    const struct {
+        const char* name;
+        unsigned codePage;
+        std::string bytes;
+        std::u16string units;
+        std::u16string lacking;        // each unit written as "?"
+        std::string undefined;         // bytes the page does not define...
+        std::u16string undefinedUnits; // ...and what they are read as
+    } rows[] = {
+        {"Thai", 874, "\x80\xA1\xDF\xDB", u"\u20AC\u0E01\u0E3F\uF8C1", u"\u0416\u00E9", "\x81", u"\u0081"},
+        {"Central European", 1250, "\x8A\x9A\xE8", u"\u0160\u0161\u010D", u"\u0E01\u0416", "\x83", u"\u0083"},
+        {"Cyrillic", 1251, "\xC6\xE6\x88", u"\u0416\u0436\u20AC", u"\u0E01\u00E9", "\x98", u"\u0098"},
+        {"Greek", 1253, "\xA2\xC1\xF9\xAA", u"\u0386\u0391\u03C9\uF8F9", u"\u0E01\u0416", "\x81", u"\u0081"},
+        {"Turkish", 1254, "\xD0\xFD\xDE", u"\u011E\u0131\u015E", u"\u0E01\u0416", "\x8E", u"\u008E"},
+        {"Hebrew: a point stays apart from its letter", 1255, "\xE0\xC8\xA4\xCA", u"\u05D0\u05B8\u20AA\u05BA",
+         u"\u0E01\uFB2F", "\xFF", u"\uF896"},
+        {"Arabic", 1256, "\x81\xC7\xFF", u"\u067E\u0627\u06D2", u"\u0E01\u0416", "", u""},
+        {"Baltic", 1257, "\xC0\xE6\xFE\xA1", u"\u0104\u0119\u017E\uF8FC", u"\u0E01\u0416", "\x83", u"\u0083"},
+        {"Vietnamese: a mark stays apart from its letter", 1258, "\xC3\xCC\xD2", u"\u0102\u0300\u0309",
+         u"\u0E01\u1EA0", "\x8A", u"\u008A"},
+        {"Japanese", 932, "\x82\xA0\x93\xFA\x96\x7B\xB1\x84\x47\xF0\x40\xA0",
+         u"\u3042\u65E5\u672C\uFF71\u0416\uE000\uF8F0", u"\u0E01\u00A5", "\x81\x20\x82", u"\u30FB\u30FB"},
+        {"Simplified Chinese", 936, "\xC4\xE3\xBA\xC3\x80\xAA\xA1", u"\u4F60\u597D\u20AC\uE000",
+         u"\u0E01\u00A5", "\x81\x20\x82", u"??"},
+        {"Korean", 949, "\xC7\xD1\xB1\xDB\x81\x41\xC9\xA1", u"\uD55C\uAE00\uAC02\uE000", u"\u0E01\u00A5",
+         "\xA2\xE8\x82", u"??"},
+        {"Traditional Chinese", 950, "\xA4\xA4\xA4\xE5\xA3\xE1\xFA\x40\xF9\xF9",
+         u"\u4E2D\u6587\u20AC\uE000\u2550", u"\u0E01\u00A5", "\x81\x20\x82", u"??"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        char16_t units[16] = {};
+        const int unitCount = platform::MultiByteToWide(row.codePage, row.bytes.data(),
+                                                        static_cast<int>(row.bytes.size()), units, 16);
+        EXPECT_EQ(std::u16string(units, static_cast<std::size_t>(std::max(unitCount, 0))), row.units);
+        const std::u16string text = row.units + row.lacking + u"\U0001F600";
+        char bytes[32] = {};
+        const int byteCount =
+            platform::WideToMultiByte(row.codePage, text.data(), static_cast<int>(text.size()), bytes, 32);
+        EXPECT_EQ(std::string(bytes, static_cast<std::size_t>(std::max(byteCount, 0))),
+                  row.bytes + std::string(row.lacking.size(), '?') + "??");
+        // A lead byte at the end of the text stands alone.
+        const std::string undefined = "a" + row.undefined;
+        const int undefinedCount = platform::MultiByteToWide(row.codePage, undefined.data(),
+                                                             static_cast<int>(undefined.size()), units, 16);
+        EXPECT_EQ(std::u16string(units, static_cast<std::size_t>(std::max(undefinedCount, 0))),
+                  u"a" + row.undefinedUnits);
+    }
 }
 
 TEST(CodePages, AnsiIsTheSystemCodePage)

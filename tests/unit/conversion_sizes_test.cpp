@@ -4,11 +4,13 @@
 // at all. Characters a code page cannot hold become its default character "?".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/TS_String.hpp"
 #include "core/TextEncoding.hpp"
+#include "velmora/platform.hpp"
 
 namespace {
 
@@ -108,6 +110,59 @@ TEST(ConversionSizes, SizingCallEqualsConvertingCallOverEveryPlane)
                 ++mismatches;
             }
         }
+    }
+}
+
+// Every code page Windows uses as an ANSI code page, through the platform layer:
+// units to bytes and those bytes back, over every plane; and every byte pair.
+TEST(ConversionSizes, SizingCallEqualsConvertingCallForEveryAnsiCodePage)
+{
+    namespace platform = velmora::platform;
+    const struct {
+        unsigned codePage;
+        bool doubleByte;
+    } pages[] = {{874, false},  {1250, false}, {1251, false}, {1252, false}, {1253, false},
+                 {1254, false}, {1255, false}, {1256, false}, {1257, false}, {1258, false},
+                 {932, true},   {936, true},   {949, true},   {950, true}};
+    std::string pairs; // every lead byte with every trail byte, a zero byte and a lone lead
+    for (unsigned lead = 0x81; lead <= 0xFF; ++lead) {
+        for (unsigned trail = 0x00; trail <= 0xFF; ++trail) {
+            pairs.push_back(static_cast<char>(lead));
+            pairs.push_back(static_cast<char>(trail));
+        }
+    }
+    for (const auto& page : pages) {
+        int mismatches = 0;
+        const auto decode = [&](const std::string& bytes, const char* what) {
+            const auto n = static_cast<int>(bytes.size());
+            const int sized = platform::MultiByteToWide(page.codePage, bytes.data(), n, nullptr, 0);
+            std::u16string units(static_cast<std::size_t>(std::max(sized, 1)), u'\0');
+            const int written =
+                platform::MultiByteToWide(page.codePage, bytes.data(), n, units.data(), sized);
+            if (sized <= 0 || written != sized) {
+                ADD_FAILURE() << page.codePage << " " << what << ": sized " << sized << ", wrote " << written;
+                ++mismatches;
+            }
+        };
+        constexpr char32_t block = 4096;
+        for (char32_t first = 1; first < 0x110000 && mismatches < 5; first += block) {
+            const std::u16string units = UnitsOf(first, block);
+            const auto n = static_cast<int>(units.size());
+            const int sized = platform::WideToMultiByte(page.codePage, units.data(), n, nullptr, 0);
+            std::string bytes(static_cast<std::size_t>(std::max(sized, 1)), '\x7F');
+            const int written =
+                platform::WideToMultiByte(page.codePage, units.data(), n, bytes.data(), sized);
+            const bool oneBytePerUnit = page.doubleByte || sized == n;
+            if (sized <= 0 || written != sized || !oneBytePerUnit) {
+                ADD_FAILURE() << page.codePage << " from U+" << std::hex << unsigned(first) << std::dec
+                              << ": sized " << sized << ", wrote " << written << " for " << n << " units";
+                ++mismatches;
+                continue;
+            }
+            decode(bytes, "back");
+        }
+        if (page.doubleByte)
+            decode(pairs, "byte pairs");
     }
 }
 

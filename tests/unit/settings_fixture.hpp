@@ -28,6 +28,7 @@ protected:
     void TearDown() override
     {
         Reset();
+        kit::InjectFileFault(kit::FileFault::None);
         kit::SetSpecialFolder(14, "");
         CurrentLanguage = 1;
     }
@@ -38,6 +39,8 @@ protected:
         ClearSettings(SharedSettings);
         OwnLoaded = false;
         SharedLoaded = false;
+        OwnUnread = false;
+        SharedUnread = false;
     }
     std::string OwnFile() const { return folder.File("VelmoraLibrary_190.cfg"); }
     std::string SharedFile() const { return folder.File("VelmoraPlugins.cfg"); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "prefs/Settings.hpp"
@@ -104,6 +105,53 @@ TEST_F(SettingsTest, SaveLanguageStoresTheCodeInTheOwnFile)
     Reset();
     EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "Language_str", true)), "int");
     EXPECT_FALSE(velmora::test::FileExists(folder.File("VelmoraPlugins.cfg")));
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverReplaced)
+{
+    namespace fs = std::filesystem;
+    const std::string plain = "$AutoUpdate: 0\r\n$Language_str: ger\r\n";
+    const std::string stored = velmora::test::NibbleSwapped(plain);
+    const struct {
+        const char* name;
+        kit::FileFault fault;
+        bool folder; // a folder in the file's place instead of the file
+    } rows[] = {
+        {"the length query fails", kit::FileFault::Length, false},
+        {"the positioning fails", kit::FileFault::Position, false},
+        {"the reading fails", kit::FileFault::Read, false},
+        {"a folder in the file's place", kit::FileFault::None, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Reset();
+        fs::remove_all(OwnFile());
+        if (row.folder)
+            fs::create_directory(OwnFile());
+        else
+            velmora::test::WriteFileBytes(OwnFile(), stored);
+        kit::InjectFileFault(row.fault);
+        // Reads give the defaults, as for a damaged file, and a store changes memory only.
+        EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "Language_str", true)), "");
+        EXPECT_FALSE(OwnLoaded);
+        EXPECT_FALSE(StoreSetting(OwnConfig, "AutoUpdate", "1", true));
+        EXPECT_FALSE(SaveConfig(OwnConfig));
+        if (row.folder)
+            EXPECT_TRUE(fs::is_directory(OwnFile()));
+        else
+            EXPECT_EQ(velmora::test::ReadFileBytes(OwnFile()), stored);
+
+        // Once the file reads again, the next store reads it before writing it.
+        kit::InjectFileFault(kit::FileFault::None);
+        if (row.folder) {
+            fs::remove(OwnFile());
+            velmora::test::WriteFileBytes(OwnFile(), stored);
+        }
+        EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "Language_str", true)), "ger");
+        EXPECT_TRUE(StoreSetting(OwnConfig, "AutoUpdate", "1", true));
+        EXPECT_EQ(velmora::test::NibbleSwapped(velmora::test::ReadFileBytes(OwnFile())),
+                  "$AutoUpdate: 1\r\n$Language_str: ger\r\n");
+    }
 }
 
 } // namespace

@@ -4,6 +4,12 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 #include "core/TS_List.hpp"
 #include "dialogs/InfoLines.hpp"
@@ -180,5 +186,56 @@ TEST_F(WriteTextLinesTest, APlaceThatTakesNoFileGivesFailure)
     }
     EXPECT_EQ(ReadFileBytes(folder.File("plain")), "x");
 }
+
+#if !defined(_WIN32)
+TEST_F(WriteTextLinesTest, AFailedWriteLeavesTheOldFileWholeAndNothingBesideIt)
+{
+    const std::string old = "the export of an older build\r\n";
+    const std::string longLine(8192, 'x');
+    const struct {
+        const char* name;
+        bool sizeLimit; // the write stops part way, as on a full disk
+        bool readOnly;
+    } rows[] = {
+        {"the disk takes only part of the new bytes", true, false},
+        {"a read-only file", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = folder.File("info.txt");
+        fs::remove(file);
+        WriteFileBytes(file, old);
+        if (row.readOnly)
+            fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        TS_List<TS_String> lines;
+        Fill(lines, {"VelmoraLibrary\r\n", longLine.c_str(), "\r\n"});
+
+        // The size limit holds for every user, the system's administrator too; with
+        // its signal ignored a write past it fails as a full disk's does.
+        struct rlimit saved {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        struct sigaction ignore {};
+        struct sigaction previous {};
+        ignore.sa_handler = SIG_IGN;
+        ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previous), 0);
+        struct rlimit limited = saved;
+        if (row.sizeLimit)
+            limited.rlim_cur = 4096;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const bool written = WriteTextLines(TS_String(Path("info.txt").c_str()), lines);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        sigaction(SIGXFSZ, &previous, nullptr);
+
+        EXPECT_FALSE(written);
+        EXPECT_EQ(ReadFileBytes(file), old);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(fs::path(folder.Native())))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"info.txt"});
+        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+#endif
 
 } // namespace

@@ -60,6 +60,33 @@ TEST_F(UpdateCheckAutoTest, NothingIsCheckedAndOnlyAFirstUseStoresTheSetting)
     }
 }
 
+TEST(UpdateCheckPeriod, TheTimeSinceTheLastCheckStaysRightPast2038)
+{
+    constexpr Int64 Limit = 2147483648; // 2038-01-19 03:14:08 UTC, the first time 32 bits cannot hold
+    const struct {
+        const char* name;
+        Int64 lastCheck; // the time of the last check, stored as the setting stores it
+        Int64 now;
+        bool tooEarly;
+    } rows[] = {
+        {"13 days ago, in 2026", 1796000000 - 13 * Day, 1796000000, true},
+        {"14 days ago, in 2026", 1796000000 - 14 * Day, 1796000000, false},
+        {"a minute before 2038, now a minute after", Limit - 60, Limit + 60, true},
+        {"13 days before 2038, now a day after", Limit - 13 * Day, Limit + Day, false},
+        {"a day before 2038, now 12 days after", Limit - Day, Limit + 12 * Day, true},
+        {"both after 2038, a day apart", Limit + 100 * Day, Limit + 101 * Day, true},
+        {"both after 2038, 20 days apart", Limit + 100 * Day, Limit + 120 * Day, false},
+        {"both after 2106, a day apart", 2 * 2 * Limit + 5 * Day, 2 * 2 * Limit + 6 * Day, true},
+        {"in the future: a clock set back", Limit + Day, Limit - Day, false},
+        {"a value without digits (2038) seen in 2026", 2147483647, 1796000000, false},
+    };
+    for (const auto& row : rows) {
+        const auto stored = static_cast<Int32>(static_cast<UInt32>(static_cast<UInt64>(row.lastCheck)));
+        EXPECT_EQ(TooEarlyForAutomaticCheck(stored, row.now), row.tooEarly) << row.name;
+    }
+    EXPECT_FALSE(TooEarlyForAutomaticCheck(0, Limit + 60)) << "no check so far";
+}
+
 TEST_F(UpdateCheckAutoTest, NoVersionLineOrNoFolderEndsTheCheckWithoutAnything)
 {
     EXPECT_FALSE(CheckForUpdates(3, true, TS_String(""), Family));

@@ -1,10 +1,28 @@
 // IO::File, IO::Folder and IO::FileSystem over the system calls of io_system.hpp.
+#include <atomic>
 #include <string>
 
 #include "IO.hpp"
 #include "io_system.hpp"
 #include "io_text.hpp"
+#include "kit/Host.hpp"
 #include "special_folders.hpp"
+
+namespace {
+
+std::atomic<kit::FileFault> injectedFault{kit::FileFault::None};
+
+bool Failing(kit::FileFault fault)
+{
+    return injectedFault.load(std::memory_order_relaxed) == fault;
+}
+
+} // namespace
+
+void kit::InjectFileFault(FileFault fault)
+{
+    injectedFault.store(fault, std::memory_order_relaxed);
+}
 
 namespace IO {
 
@@ -105,6 +123,8 @@ GSErrCode File::GetDataLength(UInt64* length) const
         return NotOpen;
     if (length == nullptr)
         return GenericError;
+    if (Failing(kit::FileFault::Length))
+        return FileIOError;
     return kit::iosys::Length(handle, length);
 }
 
@@ -121,6 +141,8 @@ GSErrCode File::SetPosition(Int64 position)
         return NotOpen;
     if (position < 0)
         return GenericError;
+    if (Failing(kit::FileFault::Position))
+        return FileIOError;
     return kit::iosys::Seek(handle, position);
 }
 
@@ -132,6 +154,8 @@ GSErrCode File::ReadBin(char* buffer, Int32 count, Int32* read)
         return NotOpen;
     if (count < 0 || (buffer == nullptr && count > 0))
         return GenericError;
+    if (Failing(kit::FileFault::Read))
+        return FileIOError;
     Int32 done = 0;
     const GSErrCode error = kit::iosys::Read(handle, buffer, count, &done);
     if (read != nullptr)

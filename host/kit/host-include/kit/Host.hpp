@@ -25,6 +25,14 @@ KIT_API void SetSpecialFolder(Int32 id, const std::string& nativePath);
 // $XDG_CONFIG_HOME/velmora-host or ~/.config/velmora-host elsewhere.
 KIT_API std::string DefaultUserFolder();
 
+// --- File faults --------------------------------------------------------------
+// What fails in every file the host has open, as on a failing disk or a network
+// share that went away: the length query, the positioning or the reading, each
+// with an input/output error (IO::FileIOError). Nothing fails with None.
+enum class FileFault { None, Length, Position, Read };
+// [any thread] Sets the fault for every IO::File from now on.
+KIT_API void InjectFileFault(FileFault fault);
+
 // --- Debug output -------------------------------------------------------------
 // [any thread, the thread that calls DBPrintf] Receives every DBPrintf text, borrowed
 // for the call; without a sink the text goes to standard error. `context` is the
