@@ -13,6 +13,7 @@ struct DownloadTask {
     TS_String targetPath;
     DownloadCallback callback = nullptr;
     void* userData = nullptr;
+    DownloadAbortPoll abortPoll = nullptr;
 };
 
 const velmora::platform::Unit* UnitsOf(const TS_String& text)
@@ -31,7 +32,7 @@ void ReleaseTask(DownloadTask* task) noexcept
 unsigned DownloadWorker(void* argument)
 {
     auto* task = static_cast<DownloadTask*>(argument);
-    TransferReporter reporter(task->callback, task->userData);
+    TransferReporter reporter(task->callback, task->userData, task->abortPoll);
     const auto result = velmora::platform::DownloadToFile(UnitsOf(task->url), UnitsOf(task->targetPath),
                                                           MaxDownloadBytes, reporter);
     reporter.Finish(result);
@@ -42,7 +43,7 @@ unsigned DownloadWorker(void* argument)
 } // namespace
 
 bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
-                   void* userData)
+                   void* userData, DownloadAbortPoll abortPoll)
 {
     if (callback == nullptr)
         return false;
@@ -59,6 +60,7 @@ bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCa
     }
     task->callback = callback;
     task->userData = userData;
+    task->abortPoll = abortPoll;
     if (!velmora::platform::StartWorkerThread(DownloadWorker, task)) {
         ReleaseTask(task);
         return false;

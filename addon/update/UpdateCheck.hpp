@@ -11,6 +11,8 @@
 // check, and the messages of its closed window, touch nothing of a newer check.
 #pragma once
 
+#include <chrono>
+
 #include "DG.h"
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
@@ -32,6 +34,11 @@ constexpr Int16 StateUpdateAvailable = 3;
 
 // The shortest time between two automatic checks, in seconds (14 days).
 constexpr Int64 CheckPeriodSeconds = 1209600;
+
+// The longest a check may take from its start to its outcome, whatever the server
+// does (sends nothing, or a byte a second): past it the check fails with the alert
+// "Unable to get an internet connection.".
+constexpr std::chrono::seconds CheckTimeLimit{120};
 
 // [UI thread] Starts a check: kind 2 does nothing (true). False when nothing can be
 // started for want of a version line or of the list folder; true otherwise, also

@@ -42,12 +42,17 @@ void CreateCheckWindow(UInt32 serial)
     // The window's initialisation made it this check's window; a manual check shows
     // it at once, in the checking state, so that the user sees the request taken
     // and can cancel it.
+    const bool manual = CurrentCheck().manual;
     Int16 ownId = 0;
     if (!TakeWindow(serial, &ownId)) {
         DGModelessClose(dialId);
         return;
     }
-    if (CurrentCheck().manual)
+    // Cancelled, or stopped by the add-on's release, while the window was being
+    // made: nobody would close it otherwise.
+    if (AbortRequested(serial))
+        DGModelessClose(ownId);
+    else if (manual)
         DGShowModelessDialog(ownId, 0);
     RunPendingWork(ReleaseWindow());
 }
@@ -61,13 +66,20 @@ void CloseCheckWindow(UInt32 serial)
     RunPendingWork(ReleaseWindow());
 }
 
+bool CheckTransferToEnd(void* userData)
+{
+    const UInt32 serial = SerialOf(userData);
+    return AbortRequested(serial) || PastDeadline(serial);
+}
+
 bool StartCheckTransfer(UInt32 serial)
 {
-    TS_String address, path;
-    CurrentTransfer(&address, &path);
     bool started = false;
     try {
-        started = StartDownload(address, path, UpdateCheckCallback, SerialAsData(serial));
+        TS_String address, path;
+        if (RunningTransfer(serial, &address, &path))
+            started =
+                StartDownload(address, path, UpdateCheckCallback, SerialAsData(serial), CheckTransferToEnd);
     } catch (const GS::OutOfMemoryException&) {
         started = false;
     }

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 
+#include "test_support.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckState.hpp"
 
@@ -19,12 +22,20 @@ protected:
     void SetUp() override { ResetChecks(); }
     void TearDown() override { ResetChecks(); }
 
-    static CheckStart Begin(bool manual)
+    // Each check with a list file of its own, "Z:\tmp\list-N.tmp".
+    static CheckStart Begin(bool manual, CheckClock::duration timeLeft = CheckTimeLimit)
     {
+        static int count = 0;
+        const std::string path = "Z:\\tmp\\list-" + std::to_string(++count) + ".tmp";
         return BeginCheck(manual, TS_String("Velmora"),
                           TS_String("VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018"),
                           TS_String("http://127.0.0.1:1/update_plugins/versions16.txt"),
-                          TS_String("Z:\\tmp\\__updts__.tmp"));
+                          TS_String(path.c_str()), CheckClock::now() + timeLeft);
+    }
+    static std::string TransferFile(UInt32 serial)
+    {
+        TS_String path;
+        return RunningTransfer(serial, nullptr, &path) ? velmora::test::Utf8(path.ToUniString()) : "(none)";
     }
 };
 
@@ -121,8 +132,10 @@ TEST_F(UpdateCheckStateTest, ACheckAfterCancelWaitsForTheCancelledTransferAndIsU
     ASSERT_EQ(second.outcome, CheckStart::Started);
     EXPECT_NE(second.serial, first.serial);
     EXPECT_TRUE(second.createWindow);
-    EXPECT_FALSE(second.startTransfer) << "both would write the same list file";
+    EXPECT_FALSE(second.startTransfer) << "one transfer at a time";
     WindowOpened(second.serial, 32755);
+    const std::string firstFile = TransferFile(first.serial);
+    EXPECT_EQ(TransferFile(second.serial), "(none)");
 
     // Late reports of the first check: asked to stop, no outcome, no window.
     Int16 dialId = 0;
@@ -139,6 +152,9 @@ TEST_F(UpdateCheckStateTest, ACheckAfterCancelWaitsForTheCancelledTransferAndIsU
     EXPECT_TRUE(work.startTransfer);
     EXPECT_EQ(work.serial, second.serial);
     EXPECT_FALSE(TransferEnded(first.serial).startTransfer) << "only once";
+    EXPECT_EQ(TransferFile(first.serial), "(none)");
+    EXPECT_NE(TransferFile(second.serial), firstFile) << "each check writes a file of its own";
+    EXPECT_NE(TransferFile(second.serial), "(none)");
     EXPECT_TRUE(TakeWindow(second.serial, &dialId));
     EXPECT_EQ(dialId, 32755);
     ReleaseWindow();
@@ -155,6 +171,18 @@ TEST_F(UpdateCheckStateTest, ACheckCancelledWhileItsTransferWaitsNeverStartsIt)
     EXPECT_FALSE(TransferEnded(first.serial).startTransfer);
     const CheckStart third = Begin(true);
     EXPECT_TRUE(third.startTransfer);
+}
+
+TEST_F(UpdateCheckStateTest, OnlyTheCurrentCheckPastItsDeadlineIsToEnd)
+{
+    const CheckStart late = Begin(true, -std::chrono::seconds(1));
+    EXPECT_TRUE(PastDeadline(late.serial));
+    EXPECT_FALSE(AbortRequested(late.serial)) << "a failure, not a Cancel";
+    WindowOpened(late.serial, 32755);
+    WindowClosed(late.serial);
+    const CheckStart next = Begin(true);
+    EXPECT_FALSE(PastDeadline(next.serial));
+    EXPECT_FALSE(PastDeadline(late.serial)) << "replaced: it ends silently";
 }
 
 TEST_F(UpdateCheckStateTest, ANewWindowWaitsUntilTheOldWindowsSectionIsOver)
