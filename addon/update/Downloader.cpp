@@ -33,8 +33,15 @@ unsigned DownloadWorker(void* argument)
 {
     auto* task = static_cast<DownloadTask*>(argument);
     TransferReporter reporter(task->callback, task->userData, task->abortPoll);
-    const auto result = velmora::platform::DownloadToFile(UnitsOf(task->url), UnitsOf(task->targetPath),
-                                                          MaxDownloadBytes, reporter);
+    // The final report comes whatever happens: the caller frees what it holds for
+    // the transfer there, and nothing may unwind out of the worker.
+    auto result = velmora::platform::TransferResult::Failed;
+    try {
+        result = velmora::platform::DownloadToFile(UnitsOf(task->url), UnitsOf(task->targetPath),
+                                                   MaxDownloadBytes, reporter);
+    } catch (...) {
+        result = velmora::platform::TransferResult::Failed;
+    }
     reporter.Finish(result);
     ReleaseTask(task);
     return 0;

@@ -97,6 +97,9 @@ Int32 UpdateCheckCallback(Int32 state, double, void* userData)
         // failure, and leaves no list behind. Nothing may unwind into the downloader.
         try {
             DiscardList(serial);
+        } catch (...) {
+        }
+        try {
             ReportCheckFailure(serial);
         } catch (...) {
         }

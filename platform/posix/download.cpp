@@ -337,10 +337,8 @@ CURLcode Run(const CurlApi& api, CURL* curl, Transfer& transfer)
     return result;
 }
 
-} // namespace
-
-TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
-                              TransferObserver& observer)
+TransferResult Download(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
+                        TransferObserver& observer)
 {
     const SigpipeBlocked sigpipe;
     const std::string address = Utf8Of(url);
@@ -407,6 +405,20 @@ TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned 
     if (observer.OnEndData())
         return TransferResult::Aborted;
     return file.Keep() ? TransferResult::Done : TransferResult::Failed;
+}
+
+} // namespace
+
+TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
+                              TransferObserver& observer)
+{
+    // Out of memory for a text (or an observer that throws) is a failed transfer;
+    // the target file has already been removed by then.
+    try {
+        return Download(url, targetPath, maxBytes, observer);
+    } catch (...) {
+        return TransferResult::Failed;
+    }
 }
 
 } // namespace velmora::platform

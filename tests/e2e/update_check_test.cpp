@@ -321,6 +321,7 @@ TEST_F(UpdateCheckTest, EveryAnswerThatIsNoListIsOneAlertAndTheWindowCloses)
     struct Case {
         const char* name;
         std::string server;
+        bool withoutCurl = false; // natively: a libcurl.so.4 that is no libcurl comes first
     } cases[] = {
         {"no server", NoServer()},
         {"sign-in page", Server("sign-in")},
@@ -328,10 +329,20 @@ TEST_F(UpdateCheckTest, EveryAnswerThatIsNoListIsOneAlertAndTheWindowCloses)
         {"blank and invalid lines", Server("blank-invalid")},
 #if !defined(_WIN32)
         {"gzip never asked for", Server("gzip")},
+        {"no usable libcurl", Server("newer"), true},
 #endif
     };
     for (const Case& c : cases) {
         WriteConfig("$AutoUpdate: 0\r\n" + English);
+#if !defined(_WIN32)
+        if (c.withoutCurl) {
+            // Any loadable file without curl's functions: the tests' worker probe.
+            std::filesystem::copy_file(velmora::test::BinDir() + "/velmora_worker_probe.so",
+                                       work.File("libcurl.so.4"),
+                                       std::filesystem::copy_options::overwrite_existing);
+            ::setenv("LD_LIBRARY_PATH", work.Native().c_str(), 1);
+        }
+#endif
         auto run = Host(c.server, R"(
             menu 3
             wait-alert 20
@@ -340,6 +351,9 @@ TEST_F(UpdateCheckTest, EveryAnswerThatIsNoListIsOneAlertAndTheWindowCloses)
             wait 1
             expect-alerts 1
             quit)");
+#if !defined(_WIN32)
+        ::unsetenv("LD_LIBRARY_PATH");
+#endif
         EXPECT_EQ(run.exitCode, 0) << c.name << "\n" << run.output;
         EXPECT_NE(LastCheck(), 0) << c.name << ": a check that fails later still postpones the next one";
     }
