@@ -1,7 +1,8 @@
 // The rules that keep checks apart: which check may act, when a new check must wait
-// for an earlier one's window section or transfer, and that a Cancel is kept. The
-// threads are played by the test; the real download thread meets these rules in the
-// update check's network tests.
+// for an earlier one's window section or transfer, and that a Cancel is kept; and
+// that the end of a transfer always ends its check. The threads are played by the
+// test; the real download thread meets these rules in the update check's network
+// tests.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,9 +10,15 @@
 #include <string>
 #include <thread>
 
+#include "kit/DialogDriver.hpp"
+#include "kit/Host.hpp"
+#include "shell/Module.hpp"
 #include "test_support.hpp"
+#include "update/Downloader.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckState.hpp"
+#include "update/UpdateCheckSteps.hpp"
+#include "update/VersionList.hpp"
 
 namespace {
 
@@ -232,6 +239,54 @@ TEST_F(UpdateCheckStateTest, CancelWhileAWorkerReportsProgressIsSeenAndRaceFree)
     stop = true;
     EXPECT_TRUE(AbortRequested(start.serial));
     EXPECT_FALSE(DecideOutcome(start.serial, StateUpdateAvailable));
+}
+
+// One allocation of the host failing anywhere while a transfer's end is reported
+// (the list read and compared, the window filled, the alert worded): the check still
+// ends. Its outcome is decided, its transfer slot and window section are free for
+// the next check, and its list file is gone.
+TEST_F(UpdateCheckStateTest, AnAllocationFailingAtTheEndOfATransferStillEndsTheCheck)
+{
+    class Alerts final : public kit::DialogDriver {
+    public:
+        void RunModal(Int16) override {}
+        Int16 OnAlert(const kit::AlertRequest&) override { return 1; }
+        bool OnFileDialog(const kit::FileDialogRequest&, std::string*, UInt32*) override { return false; }
+    } alerts;
+    velmora::test::TempFolder folder;
+    kit::SetSpecialFolder(14, folder.Native());
+    velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
+    kit::SetDialogDriver(&alerts);
+    bool completed = false;
+    for (long allowed = 0; allowed < 5000 && !completed; ++allowed) {
+        ResetChecks();
+        TS_String path;
+        ASSERT_TRUE(FreshVersionListPath(&path));
+        const CheckStart start =
+            BeginCheck(true, TS_String("Velmora"), TS_String("VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018"),
+                       TS_String("http://127.0.0.1:1/"), path, CheckClock::now() + CheckTimeLimit);
+        WindowOpened(start.serial, UpdateDialogId);
+        const std::string file =
+            folder.File(velmora::test::Utf8(path.ToUniString()).substr(folder.Windows().size() + 1));
+        velmora::test::WriteFileBytes(file, "VelmoraLibrary 19.1.0.100 (DA190) 04/08/2018\r\n");
+
+        kit::FailAllocationsAfter(allowed, false);
+        UpdateCheckCallback(DownloadDone, 0.0, SerialAsData(start.serial));
+        kit::StopFailingAllocations();
+
+        completed = CurrentCheck().updateState == StateUpdateAvailable;
+        EXPECT_FALSE(DecideOutcome(start.serial, StateUpToDate)) << allowed << ": decided once";
+        EXPECT_FALSE(RunningTransfer(start.serial, nullptr, nullptr)) << allowed;
+        EXPECT_FALSE(velmora::test::FileExists(file)) << allowed;
+        WindowClosed(start.serial);
+        const CheckStart next = Begin(true);
+        EXPECT_TRUE(next.createWindow) << allowed << ": a window section was left open";
+        EXPECT_TRUE(next.startTransfer) << allowed;
+    }
+    EXPECT_TRUE(completed);
+    kit::SetDialogDriver(nullptr);
+    velmora::shell::OnModuleUnload();
+    kit::SetSpecialFolder(14, "");
 }
 
 } // namespace
