@@ -391,7 +391,8 @@ TEST_F(DownloaderTest, TheCallersAbortPollEndsASilentOrDrippingTransfer)
         endNow = true;
         std::vector<Call> calls;
         ASSERT_TRUE(recorder.WaitForFinal(&calls)) << mode;
-        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1)) << mode;
+        // Polled every 100 ms: well within a second, with room for a busy machine.
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2)) << mode;
         EXPECT_EQ(calls.back().state, DownloadAborted) << mode << ": " << Describe(calls);
         EXPECT_FALSE(FileExists(ListFile())) << mode << ": an aborted download leaves no file";
     }
