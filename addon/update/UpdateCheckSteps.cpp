@@ -32,6 +32,9 @@ void CreateCheckWindow(UInt32 serial)
     // A check cancelled, or stopped by the add-on's release, while its window waited.
     if (AbortRequested(serial))
         return;
+    // Read before the window exists: nothing that may throw comes between its
+    // making and its ticket.
+    const bool manual = CurrentCheck().manual;
     const GSResModule module = ACAPI_GetOwnResModule();
     const short dialId = DGModelessInit(module, UpdateDialogId, module, UpdateDialogCallback,
                                         static_cast<DGUserData>(serial), DG_DLG_NOGROW);
@@ -42,7 +45,6 @@ void CreateCheckWindow(UInt32 serial)
     // The window's initialisation made it this check's window; a manual check shows
     // it at once, in the checking state, so that the user sees the request taken
     // and can cancel it.
-    const bool manual = CurrentCheck().manual;
     Int16 ownId = 0;
     if (!TakeWindow(serial, &ownId)) {
         DGModelessClose(dialId);
