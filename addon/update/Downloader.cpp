@@ -13,6 +13,7 @@ struct DownloadTask {
     TS_String targetPath;
     DownloadCallback callback = nullptr;
     void* userData = nullptr;
+    DownloadAbortPoll abortPoll = nullptr;
 };
 
 const velmora::platform::Unit* UnitsOf(const TS_String& text)
@@ -31,9 +32,16 @@ void ReleaseTask(DownloadTask* task) noexcept
 unsigned DownloadWorker(void* argument)
 {
     auto* task = static_cast<DownloadTask*>(argument);
-    TransferReporter reporter(task->callback, task->userData);
-    const auto result = velmora::platform::DownloadToFile(UnitsOf(task->url), UnitsOf(task->targetPath),
-                                                          MaxDownloadBytes, reporter);
+    TransferReporter reporter(task->callback, task->userData, task->abortPoll);
+    // The final report comes whatever happens: the caller frees what it holds for
+    // the transfer there, and nothing may unwind out of the worker.
+    auto result = velmora::platform::TransferResult::Failed;
+    try {
+        result = velmora::platform::DownloadToFile(UnitsOf(task->url), UnitsOf(task->targetPath),
+                                                   MaxDownloadBytes, reporter);
+    } catch (...) {
+        result = velmora::platform::TransferResult::Failed;
+    }
     reporter.Finish(result);
     ReleaseTask(task);
     return 0;
@@ -42,7 +50,7 @@ unsigned DownloadWorker(void* argument)
 } // namespace
 
 bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
-                   void* userData)
+                   void* userData, DownloadAbortPoll abortPoll)
 {
     if (callback == nullptr)
         return false;
@@ -59,6 +67,7 @@ bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCa
     }
     task->callback = callback;
     task->userData = userData;
+    task->abortPoll = abortPoll;
     if (!velmora::platform::StartWorkerThread(DownloadWorker, task)) {
         ReleaseTask(task);
         return false;

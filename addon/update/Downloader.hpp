@@ -26,6 +26,12 @@ enum DownloadState : Int32 {
 // userData is the caller's, passed back untouched; the downloader never frees it.
 using DownloadCallback = Int32 (*)(Int32 state, double fraction, void* userData);
 
+// [worker thread] Asked at least every 250 ms while a transfer runs, also while the
+// server sends nothing: true ends the transfer at once as DownloadAborted. This is
+// how a Cancel or a time limit of the caller's reaches a stalled transfer, which
+// sends no reports whose answer could abort it. userData is the download's.
+using DownloadAbortPoll = bool (*)(void* userData);
+
 // The most a download may write. A longer body (or one announced longer) ends the
 // transfer as DownloadFailed and the partial file is removed: no broken or hostile
 // server fills the user's disk.
@@ -35,12 +41,15 @@ constexpr UInt32 MaxDownloadBytes = 1024 * 1024;
 // owned by a new worker thread and returns at once: true when the worker runs,
 // false for a null callback or when the system refuses to start the worker (the
 // callback is then never called). Throws GS::OutOfMemoryException when the host has
-// no memory for the task.
+// no memory for the task. abortPoll may be null.
 //
-// The worker follows redirects and verifies certificates. An HTTP error status, a
-// body shorter than announced or longer than MaxDownloadBytes, and every network or
-// file error end as DownloadFailed with no file left at targetPath; DownloadAborted
-// leaves the file as it was written; DownloadDone means the file holds the whole
-// body. Each download runs on its own; any number may run at once.
+// The worker follows redirects (never from https to http) and verifies
+// certificates. The target is created anew: when anything exists at targetPath (a
+// symbolic link too, which is never followed) the download fails and leaves it as
+// it is. An HTTP status other than 2xx, a body shorter than announced or longer
+// than MaxDownloadBytes, and every network or file error end as DownloadFailed;
+// DownloadFailed and DownloadAborted leave no file at targetPath, whatever the
+// callback did meanwhile. DownloadDone means the file holds the whole body. Each
+// download runs on its own; any number may run at once.
 bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
-                   void* userData);
+                   void* userData, DownloadAbortPoll abortPoll = nullptr);

@@ -16,6 +16,18 @@ bool TransferReporter::OnEndData()
     return Report(DownloadProgress, 1.0);
 }
 
+bool TransferReporter::AbortRequested()
+{
+    if (abortPoll == nullptr)
+        return false;
+    try {
+        return abortPoll(userData);
+    } catch (...) {
+        callbackThrew = true;
+        return true;
+    }
+}
+
 void TransferReporter::Finish(velmora::platform::TransferResult result)
 {
     using velmora::platform::TransferResult;

@@ -6,11 +6,13 @@
 #include "update/Downloader.hpp"
 #include "velmora/platform.hpp"
 
-// Borrows the callback and its userData for the life of one transfer.
+// Borrows the callback, its userData and the abort poll (may be null) for the life
+// of one transfer.
 class TransferReporter final : public velmora::platform::TransferObserver {
 public:
-    TransferReporter(DownloadCallback downloadCallback, void* downloadUserData) noexcept
-        : callback(downloadCallback), userData(downloadUserData)
+    TransferReporter(DownloadCallback downloadCallback, void* downloadUserData,
+                     DownloadAbortPoll downloadAbortPoll = nullptr) noexcept
+        : callback(downloadCallback), userData(downloadUserData), abortPoll(downloadAbortPoll)
     {
     }
 
@@ -20,6 +22,8 @@ public:
     bool OnData(unsigned long long received, unsigned long long total) override;
     // [worker thread] DownloadProgress with 1.0.
     bool OnEndData() override;
+    // [worker thread] The caller's abort poll; a poll that throws ends the transfer.
+    bool AbortRequested() override;
     // [worker thread] The one final call: DownloadDone, DownloadFailed or
     // DownloadAborted with 0.0; its result is ignored.
     void Finish(velmora::platform::TransferResult result);
@@ -31,5 +35,6 @@ private:
 
     DownloadCallback callback;
     void* userData;
+    DownloadAbortPoll abortPoll;
     bool callbackThrew = false;
 };

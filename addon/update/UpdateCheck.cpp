@@ -45,11 +45,14 @@ bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const 
         return true;
     if (versionLine.IsEmpty())
         return false;
+    // A file of this check's own: another host with the same user folder may be
+    // checking at the same time.
     TS_String listPath;
-    if (!VersionListPath(&listPath))
+    if (!FreshVersionListPath(&listPath))
         return false;
 
-    const CheckStart start = BeginCheck(manual, libraryName, versionLine, VersionListAddress(), listPath);
+    const CheckStart start = BeginCheck(manual, libraryName, versionLine, VersionListAddress(), listPath,
+                                        CheckClock::now() + CheckTimeLimit);
     if (start.outcome == CheckStart::Refused)
         return true; // the running check's window stays as it is
     if (start.outcome == CheckStart::MadeManual) {

@@ -11,6 +11,8 @@
 // check, and the messages of its closed window, touch nothing of a newer check.
 #pragma once
 
+#include <chrono>
+
 #include "DG.h"
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
@@ -38,6 +40,11 @@ constexpr Int64 CheckPeriodSeconds = 1209600;
 // 32 bits of its time read as a signed number, 0 for none. A last check in the
 // future does not count.
 bool TooEarlyForAutomaticCheck(Int32 lastCheck, Int64 now);
+
+// The longest a check may take from its start to its outcome, whatever the server
+// does (sends nothing, or a byte a second): past it the check fails with the alert
+// "Unable to get an internet connection.".
+constexpr std::chrono::seconds CheckTimeLimit{120};
 
 // [UI thread] Starts a check: kind 2 does nothing (true). False when nothing can be
 // started for want of a version line or of the list folder; true otherwise, also

@@ -10,11 +10,11 @@ using namespace velmora::update;
 
 namespace {
 
-// A list that no check is going to read must not stay for the next check to find.
-void DiscardList()
+// A list that no check is going to read must not stay in the user folder.
+void DiscardList(UInt32 serial)
 {
     TS_String path;
-    if (VersionListPath(&path))
+    if (RunningTransfer(serial, nullptr, &path))
         DeleteFileAt(path);
 }
 
@@ -30,18 +30,24 @@ void ShowOutcome(UInt32 serial)
     Int16 dialId = 0;
     if (!TakeWindow(serial, &dialId))
         return;
-    FillUpdateDialog(dialId);
+    try {
+        FillUpdateDialog(dialId);
+    } catch (...) {
+        RunPendingWork(ReleaseWindow());
+        throw;
+    }
     DGShowModelessDialog(dialId, 0);
     RunPendingWork(ReleaseWindow());
 }
 
 void ResultStep(UInt32 serial)
 {
-    if (AbortRequested(serial)) {
-        DiscardList();
+    TS_String path;
+    if (AbortRequested(serial) || !RunningTransfer(serial, nullptr, &path)) {
+        DiscardList(serial);
         return;
     }
-    const VersionListOutcome outcome = CompareWithVersionList(CurrentCheck().installedLine);
+    const VersionListOutcome outcome = CompareWithVersionList(CurrentCheck().installedLine, path);
     if (outcome == VersionListOutcome::Failed) {
         ReportCheckFailure(serial);
         return;
@@ -61,17 +67,18 @@ void FinalReport(Int32 state, UInt32 serial)
         ResultStep(serial);
         break;
     case DownloadAborted:
-        DiscardList();
-        // Stopped by other means than Cancel (the add-on being released): the window
-        // goes with it, silently.
-        if (DecideOutcome(serial, 0))
+        if (PastDeadline(serial)) {
+            // The server took longer than a check may: a failure, unless cancelled.
+            ReportCheckFailure(serial);
+        } else if (DecideOutcome(serial, 0)) {
+            // Stopped by other means than Cancel (the add-on being released): the
+            // window goes with it, silently.
             CloseCheckWindow(serial);
+        }
         break;
     default:
         break;
     }
-    // Only now may the next check's transfer write the list file.
-    RunPendingWork(TransferEnded(serial));
 }
 
 } // namespace
@@ -79,14 +86,29 @@ void FinalReport(Int32 state, UInt32 serial)
 Int32 UpdateCheckCallback(Int32 state, double, void* userData)
 {
     const UInt32 serial = SerialOf(userData);
-    try {
-        if (state == DownloadFailed || state == DownloadDone || state == DownloadAborted)
-            FinalReport(state, serial);
-    } catch (const GS::OutOfMemoryException&) {
-        // Nothing may unwind into the downloader; the next check starts afresh.
-        RunPendingWork(TransferEnded(serial));
-        return 1;
+    if (state != DownloadFailed && state != DownloadDone && state != DownloadAborted) {
+        // A Cancel before the first data is kept: the start of the data asks to abort too.
+        return CheckTransferToEnd(userData) ? 1 : 0;
     }
-    // A Cancel before the first data is kept: the start of the data asks to abort too.
-    return AbortRequested(serial) ? 1 : 0;
+    try {
+        FinalReport(state, serial);
+    } catch (...) {
+        // Out of memory while comparing or reporting: the check still ends, as a
+        // failure, and leaves no list behind. Nothing may unwind into the downloader.
+        try {
+            DiscardList(serial);
+        } catch (...) {
+        }
+        try {
+            ReportCheckFailure(serial);
+        } catch (...) {
+        }
+    }
+    // Whatever happened above, the transfer's slot is free now, and the next check's
+    // waiting transfer starts.
+    try {
+        RunPendingWork(TransferEnded(serial));
+    } catch (...) {
+    }
+    return 0;
 }

@@ -1,6 +1,7 @@
 #include "update/UpdateCheckState.hpp"
 
 #include <mutex>
+#include <utility>
 
 #include "update/UpdateCheck.hpp"
 
@@ -12,7 +13,8 @@ struct Shared {
     UInt32 lastSerial = 0;
     CheckView check;
     TS_String listAddress;
-    TS_String listPath;
+    TS_String listPath; // the current check's, until its transfer starts
+    CheckClock::time_point deadline;
     bool outcomeDecided = false;
     Int16 dialId = 0;
     bool windowOpen = false;
@@ -20,6 +22,7 @@ struct Shared {
     int tickets = 0;
     bool transferRunning = false;
     UInt32 transferSerial = 0;
+    TS_String transferPath;
     bool transferPending = false; // the current check's transfer waits for the running one
 };
 
@@ -37,7 +40,8 @@ bool CurrentLocked(const Shared& s, UInt32 serial)
 } // namespace
 
 CheckStart BeginCheck(bool manual, const TS_String& libraryName, const TS_String& installedLine,
-                      const TS_String& listAddress, const TS_String& listPath)
+                      const TS_String& listAddress, const TS_String& listPath,
+                      CheckClock::time_point deadline)
 {
     Shared& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
@@ -67,6 +71,7 @@ CheckStart BeginCheck(bool manual, const TS_String& libraryName, const TS_String
     s.check = check;
     s.listAddress = listAddress;
     s.listPath = listPath;
+    s.deadline = deadline;
     s.outcomeDecided = false;
     s.dialId = 0;
     s.windowOpen = false;
@@ -79,6 +84,7 @@ CheckStart BeginCheck(bool manual, const TS_String& libraryName, const TS_String
     if (start.startTransfer) {
         s.transferRunning = true;
         s.transferSerial = check.serial;
+        s.transferPath = std::move(s.listPath);
     }
     s.transferPending = !start.startTransfer;
     return start;
@@ -98,12 +104,17 @@ bool IsCurrent(UInt32 serial)
     return CurrentLocked(s, serial);
 }
 
-void CurrentTransfer(TS_String* listAddress, TS_String* listPath)
+bool RunningTransfer(UInt32 serial, TS_String* listAddress, TS_String* listPath)
 {
     Shared& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
-    *listAddress = s.listAddress;
-    *listPath = s.listPath;
+    if (!s.transferRunning || s.transferSerial != serial)
+        return false;
+    if (listAddress != nullptr)
+        *listAddress = s.listAddress;
+    if (listPath != nullptr)
+        *listPath = s.transferPath;
+    return true;
 }
 
 void WindowOpened(UInt32 serial, Int16 dialId)
@@ -140,6 +151,13 @@ bool AbortRequested(UInt32 serial)
     Shared& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
     return !CurrentLocked(s, serial) || s.check.abortRequested;
+}
+
+bool PastDeadline(UInt32 serial)
+{
+    Shared& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return CurrentLocked(s, serial) && CheckClock::now() >= s.deadline;
 }
 
 bool TakeWindow(UInt32 serial, Int16* dialId)
@@ -197,6 +215,7 @@ PendingWork TransferEnded(UInt32 serial)
         return work; // cancelled while it waited: it never starts
     s.transferRunning = true;
     s.transferSerial = s.check.serial;
+    s.transferPath = std::move(s.listPath);
     work.startTransfer = true;
     work.serial = s.check.serial;
     work.manual = s.check.manual;
@@ -217,6 +236,7 @@ void ResetChecks()
     s.tickets = 0;
     s.transferRunning = false;
     s.transferSerial = 0;
+    s.transferPath.Clear();
     s.transferPending = false;
 }
 

@@ -8,8 +8,11 @@
 // ticket, and a new window waits until no ticket is out, because the new window would
 // get the identifier of the closed one (the host knows dialogs by their resource id).
 // One transfer runs at a time: a later check's transfer waits for the earlier one's
-// last report, since both write the same local list file.
+// last report (a Cancel reaches a running transfer within a fraction of a second).
+// Each check has a list file of its own, and a time limit for the whole check.
 #pragma once
+
+#include <chrono>
 
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
@@ -45,15 +48,20 @@ struct PendingWork {
     bool manual = false;
 };
 
+using CheckClock = std::chrono::steady_clock;
+
 // [UI thread] A check that is refused while the current one's window is open (or
-// turns a silent automatic one into a manual one), else becomes the current check.
+// turns a silent automatic one into a manual one), else becomes the current check,
+// which is to end by `deadline`. listPath is the check's own local list file.
 CheckStart BeginCheck(bool manual, const TS_String& libraryName, const TS_String& installedLine,
-                      const TS_String& listAddress, const TS_String& listPath);
+                      const TS_String& listAddress, const TS_String& listPath,
+                      CheckClock::time_point deadline);
 // [any thread] The current check's state.
 CheckView CurrentCheck();
 bool IsCurrent(UInt32 serial);
-// [any thread] The address and local path of the current check's list.
-void CurrentTransfer(TS_String* listAddress, TS_String* listPath);
+// [any thread] The address and the local list file of check `serial`'s transfer;
+// false unless that transfer is the running one (started, last report not made).
+bool RunningTransfer(UInt32 serial, TS_String* listAddress, TS_String* listPath);
 
 // [UI thread] The window of check `serial` has been created, or closed. A window
 // closed while its check is still checking asks the check to stop.
@@ -63,6 +71,9 @@ void WindowClosed(UInt32 serial);
 void RequestAbort(UInt32 serial);
 // [any thread] True when check `serial` is to stop: asked to, or no longer current.
 bool AbortRequested(UInt32 serial);
+// [any thread] True when check `serial` is the current one and its deadline has
+// passed: it is to end as a failure.
+bool PastDeadline(UInt32 serial);
 
 // [worker thread] A ticket for touching the current check's open window: true and its
 // identifier, else false (another check, no window). Every ticket is given back.

@@ -32,6 +32,9 @@ void CreateCheckWindow(UInt32 serial)
     // A check cancelled, or stopped by the add-on's release, while its window waited.
     if (AbortRequested(serial))
         return;
+    // Read before the window exists: nothing that may throw comes between its
+    // making and its ticket.
+    const bool manual = CurrentCheck().manual;
     const GSResModule module = ACAPI_GetOwnResModule();
     const short dialId = DGModelessInit(module, UpdateDialogId, module, UpdateDialogCallback,
                                         static_cast<DGUserData>(serial), DG_DLG_NOGROW);
@@ -47,7 +50,11 @@ void CreateCheckWindow(UInt32 serial)
         DGModelessClose(dialId);
         return;
     }
-    if (CurrentCheck().manual)
+    // Cancelled, or stopped by the add-on's release, while the window was being
+    // made: nobody would close it otherwise.
+    if (AbortRequested(serial))
+        DGModelessClose(ownId);
+    else if (manual)
         DGShowModelessDialog(ownId, 0);
     RunPendingWork(ReleaseWindow());
 }
@@ -61,13 +68,20 @@ void CloseCheckWindow(UInt32 serial)
     RunPendingWork(ReleaseWindow());
 }
 
+bool CheckTransferToEnd(void* userData)
+{
+    const UInt32 serial = SerialOf(userData);
+    return AbortRequested(serial) || PastDeadline(serial);
+}
+
 bool StartCheckTransfer(UInt32 serial)
 {
-    TS_String address, path;
-    CurrentTransfer(&address, &path);
     bool started = false;
     try {
-        started = StartDownload(address, path, UpdateCheckCallback, SerialAsData(serial));
+        TS_String address, path;
+        if (RunningTransfer(serial, &address, &path))
+            started =
+                StartDownload(address, path, UpdateCheckCallback, SerialAsData(serial), CheckTransferToEnd);
     } catch (const GS::OutOfMemoryException&) {
         started = false;
     }

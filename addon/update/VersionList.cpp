@@ -1,14 +1,20 @@
 #include "update/VersionList.hpp"
 
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <random>
 
 #include "IO.hpp"
 #include "language/Language.hpp"
 #include "prefs/ConfigFile.hpp"
+#include "update/Downloader.hpp"
 
 namespace {
 
 const char* const ListFileName = "__updts__.tmp";
+const char* const FreshListStem = "__updts__-";
+const char* const FreshListExtension = ".tmp";
 
 using Unit = TS_String::Unit;
 
@@ -87,9 +93,7 @@ struct Product {
     bool edu = false;
 };
 
-} // namespace
-
-bool VersionListPath(TS_String* path)
+bool UserFolderFile(const TS_String& name, TS_String* path)
 {
     IO::Location folder;
     if (path == nullptr ||
@@ -100,9 +104,43 @@ bool VersionListPath(TS_String* path)
     if (result.IsNull())
         return false;
     result += "\\";
-    result += ListFileName;
+    result += name;
     *path = result;
     return true;
+}
+
+// 64 bits that differ between calls and between processes: the system's random
+// source where it has one, mixed with the clock and a count of the calls.
+UInt64 FreshNumber()
+{
+    static std::atomic<UInt64> calls{0};
+    UInt64 number = static_cast<UInt64>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                    (calls.fetch_add(1) * 0x9E3779B97F4A7C15ULL);
+    try {
+        std::random_device device;
+        number ^= (static_cast<UInt64>(device()) << 32) ^ device();
+    } catch (...) {
+        // No random source: the clock and the count keep two calls of this process
+        // apart, and a collision with another process only fails that one check.
+    }
+    return number;
+}
+
+} // namespace
+
+bool VersionListPath(TS_String* path)
+{
+    return UserFolderFile(TS_String(ListFileName), path);
+}
+
+bool FreshVersionListPath(TS_String* path)
+{
+    static const char digits[] = "0123456789abcdef";
+    char name[17] = {};
+    UInt64 number = FreshNumber();
+    for (int i = 15; i >= 0; --i, number >>= 4)
+        name[i] = digits[number & 0xF];
+    return UserFolderFile(TS_String(FreshListStem) + TS_String(name) + TS_String(FreshListExtension), path);
 }
 
 void ResetVersionRecord(VersionRecord& record)
@@ -268,7 +306,7 @@ void ParseVersionLine(const TS_String& text, VersionRecord& record)
     }
 }
 
-int ReadTextFile(const TS_String& path, TS_String& text)
+int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes)
 {
     text.Clear();
     const IO::Location location = path.ToLocation();
@@ -284,7 +322,7 @@ int ReadTextFile(const TS_String& path, TS_String& text)
     UInt64 length = 0;
     err = input.GetDataLength(&length);
     // ReadBin counts in 32 bits; no list comes near that size.
-    if (err == NoError && length > INT32_MAX)
+    if (err == NoError && (length > INT32_MAX || length > maxBytes))
         err = IO::FileIOError;
     char* bytes = nullptr;
     if (err == NoError && length > 0) {
@@ -322,8 +360,14 @@ VersionListOutcome CompareWithVersionList(const TS_String& installedLine)
     TS_String path;
     if (!VersionListPath(&path))
         return VersionListOutcome::Failed;
+    return CompareWithVersionList(installedLine, path);
+}
+
+VersionListOutcome CompareWithVersionList(const TS_String& installedLine, const TS_String& path)
+{
     TS_String text;
-    const int readResult = ReadTextFile(path, text);
+    // No more than a transfer may have written: a larger file is not the list.
+    const int readResult = ReadTextFile(path, text, MaxDownloadBytes);
     // A missing file is no list; any other outcome leaves a file that must not stay.
     if (readResult != 3)
         DeleteFileAt(path);
@@ -350,6 +394,9 @@ VersionListOutcome CompareWithVersionList(const TS_String& installedLine)
     installed.edu = IsEdu(installedFields);
 
     bool upToDate = true;
+    // Whether the answer is a list at all: some line of it is a valid version line,
+    // of whichever add-on. Once one is seen, lines of other add-ons are passed over.
+    bool anyValid = false;
     const UInt32 length = text.GetLength();
     const Unit* units = text.GetUnits();
     TS_List<TS_String> fields;
@@ -359,19 +406,27 @@ VersionListOutcome CompareWithVersionList(const TS_String& installedLine)
         if (!atEnd && units[i] != u'\r' && units[i] != u'\n')
             continue;
         const UInt32 lineLength = i - start;
-        if (lineLength > 0 && StartsWithField(units + start, lineLength, installed.name)) {
+        const bool ours = lineLength > 0 && StartsWithField(units + start, lineLength, installed.name);
+        if (lineLength > 0 && (ours || !anyValid)) {
             SplitFields(text.Mid(start, lineLength), fields);
             // The host tag is compared before the line is validated: most lines of
             // the list are for other hosts, and the outcome is the same.
-            if (fields.GetCount() >= 4 && fields[2].Compare(0, installed.hostTag) == 0 &&
-                ValidateVersionLine(fields) == VersionEntry && fields[0].Compare(0, installed.name) == 0 &&
-                MajorPart(fields[1]).Compare(0, installed.major) == 0 && IsEdu(fields) == installed.edu &&
-                SortableDate(fields[3]).IsGreater(installed.sortableDate))
-                upToDate = false;
+            const bool sameHost =
+                ours && fields.GetCount() >= 4 && fields[2].Compare(0, installed.hostTag) == 0;
+            if (sameHost || !anyValid) {
+                const bool valid = ValidateVersionLine(fields) == VersionEntry;
+                anyValid = anyValid || valid;
+                if (valid && sameHost && fields[0].Compare(0, installed.name) == 0 &&
+                    MajorPart(fields[1]).Compare(0, installed.major) == 0 && IsEdu(fields) == installed.edu &&
+                    SortableDate(fields[3]).IsGreater(installed.sortableDate))
+                    upToDate = false;
+            }
         }
         if (!atEnd && units[i] == u'\r' && i + 1 < length && units[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
+    if (!anyValid)
+        return VersionListOutcome::Failed;
     return upToDate ? VersionListOutcome::UpToDate : VersionListOutcome::UpdateAvailable;
 }

@@ -38,6 +38,10 @@ enum class VersionListOutcome { Failed, UpToDate, UpdateAvailable };
 // The local copy of the list: special location 14, a backslash, "__updts__.tmp".
 // False when the host has no such folder.
 bool VersionListPath(TS_String* path);
+// A fresh path for one check's copy of the list, in the same folder: "__updts__-",
+// 16 hexadecimal digits drawn anew for each call, ".tmp". Two hosts that share the
+// user folder and check at the same time never meet at one file.
+bool FreshVersionListPath(TS_String* path);
 
 // Empty texts, zero numbers, no languages, not Edu.
 void ResetVersionRecord(VersionRecord& record);
@@ -62,12 +66,18 @@ void ParseVersionLine(const TS_String& text, VersionRecord& record);
 // 0 and the text decoded by its byte-order mark, else by the encoding guess, else
 // in the ANSI code page; or a host file error (2 access denied, 3 not found, 4
 // input/output, 5 generic, 6 other) with `text` left null, also when reading
-// fails after the file was opened. Throws GS::OutOfMemoryException.
-int ReadTextFile(const TS_String& path, TS_String& text);
+// fails after the file was opened or the file holds more than maxBytes (4). Throws
+// GS::OutOfMemoryException.
+int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes = 0x7FFFFFFF);
 // Deletes the file at path (Windows form); true on success.
 bool DeleteFileAt(const TS_String& path);
-// Reads the local list, deletes it (whatever the outcome, once it exists) and
-// compares it with installedLine: an update is available when a valid line of the
-// same name, host tag, major version and edition carries a later date. Failed when
-// the list cannot be read whole or installedLine is no valid line.
+// Reads the local list at listPath (at most MaxDownloadBytes), deletes it (whatever
+// the outcome, once it exists) and compares it with installedLine: an update is
+// available when a valid line of the same name, host tag, major version and edition
+// carries a later date. Failed when the list cannot be read whole, holds no valid
+// version line of any add-on at all (a sign-in page of a hotel's network, an HTML
+// error page sent as a success, a compressed or empty body: no list), or when
+// installedLine is no valid line.
+VersionListOutcome CompareWithVersionList(const TS_String& installedLine, const TS_String& listPath);
+// The same with the list at VersionListPath.
 VersionListOutcome CompareWithVersionList(const TS_String& installedLine);

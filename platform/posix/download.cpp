@@ -1,7 +1,18 @@
-// Downloads on POSIX systems, through libcurl.
-#include <cstdio>
+// Downloads on POSIX systems, through libcurl. The library (and the thirty-odd
+// libraries of TLS, Kerberos, LDAP and SSH that it pulls in) is loaded by the first
+// transfer, on its worker: a host loads many add-ons at start, and the add-on needs
+// the network at most once every 14 days. curl's header gives only the types and
+// constants; every function is looked up in the loaded library.
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <string>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <curl/curl.h>
@@ -14,6 +25,69 @@ namespace {
 #ifndef CURL_WRITEFUNC_ERROR
 #define CURL_WRITEFUNC_ERROR 0xFFFFFFFF
 #endif
+
+// The run-time library of every distribution that ships libcurl's version 4 ABI.
+const char* const CurlLibrary = "libcurl.so.4";
+// How often a transfer that waits for its server asks its observer whether to end.
+constexpr int PollMilliseconds = 100;
+
+// The functions of libcurl a transfer uses, resolved once per loading of the add-on.
+struct CurlApi {
+    decltype(&curl_global_init) globalInit = nullptr;
+    decltype(&curl_easy_init) easyInit = nullptr;
+    decltype(&curl_easy_setopt) easySetopt = nullptr;
+    decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
+    decltype(&curl_easy_cleanup) easyCleanup = nullptr;
+    decltype(&curl_multi_init) multiInit = nullptr;
+    decltype(&curl_multi_add_handle) multiAdd = nullptr;
+    decltype(&curl_multi_remove_handle) multiRemove = nullptr;
+    decltype(&curl_multi_perform) multiPerform = nullptr;
+    decltype(&curl_multi_poll) multiPoll = nullptr;
+    decltype(&curl_multi_info_read) multiInfoRead = nullptr;
+    decltype(&curl_multi_cleanup) multiCleanup = nullptr;
+};
+
+template <typename F> bool Resolve(void* library, const char* name, F* function)
+{
+    *function = reinterpret_cast<F>(::dlsym(library, name));
+    return *function != nullptr;
+}
+
+// Loads libcurl and runs its global set-up, once; null when the library or one of
+// its functions is missing (the transfer then fails). The library stays loaded for
+// the life of the process: its global set-up must not run twice at once, and its
+// clean-up is not safe while any other part of the process uses it.
+const CurlApi* Curl()
+{
+    static std::once_flag once;
+    static CurlApi api;
+    static bool ready = false;
+    std::call_once(once, [] {
+        void* library = ::dlopen(CurlLibrary, RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr)
+            return;
+        CurlApi found;
+        const bool complete = Resolve(library, "curl_global_init", &found.globalInit) &&
+                              Resolve(library, "curl_easy_init", &found.easyInit) &&
+                              Resolve(library, "curl_easy_setopt", &found.easySetopt) &&
+                              Resolve(library, "curl_easy_getinfo", &found.easyGetinfo) &&
+                              Resolve(library, "curl_easy_cleanup", &found.easyCleanup) &&
+                              Resolve(library, "curl_multi_init", &found.multiInit) &&
+                              Resolve(library, "curl_multi_add_handle", &found.multiAdd) &&
+                              Resolve(library, "curl_multi_remove_handle", &found.multiRemove) &&
+                              Resolve(library, "curl_multi_perform", &found.multiPerform) &&
+                              Resolve(library, "curl_multi_poll", &found.multiPoll) &&
+                              Resolve(library, "curl_multi_info_read", &found.multiInfoRead) &&
+                              Resolve(library, "curl_multi_cleanup", &found.multiCleanup);
+        if (!complete || found.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+            ::dlclose(library);
+            return;
+        }
+        api = found;
+        ready = true;
+    });
+    return ready ? &api : nullptr;
+}
 
 std::string Utf8Of(const Unit* text)
 {
@@ -41,10 +115,113 @@ std::string NativePath(const std::string& windowsPath)
     return path;
 }
 
+bool StartsWithHttps(const std::string& address)
+{
+    static const char https[] = "https:";
+    if (address.size() < sizeof https - 1)
+        return false;
+    for (std::size_t i = 0; i + 1 < sizeof https; ++i) {
+        const char c = address[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != https[i])
+            return false;
+    }
+    return true;
+}
+
+// A peer that resets the connection while TLS shuts down makes a write raise
+// SIGPIPE, whose default action ends the whole host. The transfer's thread keeps
+// it blocked while it runs, and takes back a SIGPIPE raised meanwhile.
+class SigpipeBlocked {
+public:
+    SigpipeBlocked()
+    {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        sigset_t pending;
+        sigemptyset(&pending);
+        wasPending = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+        restore = pthread_sigmask(SIG_BLOCK, &pipe, &previous) == 0;
+    }
+    ~SigpipeBlocked()
+    {
+        if (!restore)
+            return;
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        if (!wasPending && sigismember(&previous, SIGPIPE) == 0) {
+            const timespec none{0, 0};
+            while (sigtimedwait(&pipe, nullptr, &none) == SIGPIPE) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+    SigpipeBlocked(const SigpipeBlocked&) = delete;
+    SigpipeBlocked& operator=(const SigpipeBlocked&) = delete;
+
+private:
+    sigset_t previous{};
+    bool restore = false;
+    bool wasPending = false;
+};
+
+// The target file, created by this transfer alone: nothing that existed at its
+// path (a file of another host's check, a symbolic link) is opened, followed or
+// replaced. Unless kept, it is removed when the transfer ends.
+class TargetFile {
+public:
+    explicit TargetFile(std::string filePath) : path(std::move(filePath))
+    {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    }
+    ~TargetFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (created() && !kept)
+            ::unlink(path.c_str());
+    }
+    TargetFile(const TargetFile&) = delete;
+    TargetFile& operator=(const TargetFile&) = delete;
+
+    bool created() const { return fd >= 0 || closed; }
+
+    bool Write(const char* data, std::size_t size)
+    {
+        while (size > 0) {
+            const ssize_t written = ::write(fd, data, size);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+    // The data is the file's: true when it is all on its way to the disk.
+    bool Keep()
+    {
+        const int result = ::close(fd);
+        fd = -1;
+        closed = true;
+        kept = result == 0;
+        return kept;
+    }
+
+private:
+    std::string path;
+    int fd = -1;
+    bool closed = false;
+    bool kept = false;
+};
+
 struct Transfer {
+    const CurlApi& api;
     TransferObserver& observer;
     CURL* curl;
-    std::FILE* file;
+    TargetFile& file;
     unsigned long long maxBytes;
     unsigned long long received = 0;
     bool begun = false;
@@ -52,18 +229,24 @@ struct Transfer {
     bool failed = false; // too long, or the file refused the data
 };
 
+bool StopAsked(TransferObserver& observer)
+{
+    return StopRequested() || observer.AbortRequested();
+}
+
 std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
     curl_off_t announced = -1;
-    curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (transfer.api.easyGetinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK)
+        announced = -1;
     const unsigned long long total = announced > 0 ? static_cast<unsigned long long>(announced) : 0;
     if (total > transfer.maxBytes || transfer.received + bytes > transfer.maxBytes) {
         transfer.failed = true;
         return CURL_WRITEFUNC_ERROR;
     }
-    if (StopRequested()) {
+    if (StopAsked(transfer.observer)) {
         transfer.aborted = true;
         return CURL_WRITEFUNC_ERROR;
     }
@@ -74,7 +257,7 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
             return CURL_WRITEFUNC_ERROR;
         }
     }
-    if (std::fwrite(data, 1, bytes, transfer.file) != bytes) {
+    if (!transfer.file.Write(data, bytes)) {
         transfer.failed = true;
         return CURL_WRITEFUNC_ERROR;
     }
@@ -86,32 +269,142 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
     return bytes;
 }
 
-// Called about once a second even while the server sends nothing: a stop asked of
-// the add-on's workers ends a stalled transfer too.
+// Also called while the server sends nothing, between the waits of the transfer's
+// own loop.
 int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    if (!StopRequested())
+    auto& transfer = *static_cast<Transfer*>(user);
+    if (!StopAsked(transfer.observer))
         return 0;
-    static_cast<Transfer*>(user)->aborted = true;
+    transfer.aborted = true;
     return 1;
 }
 
-// libcurl's global set-up is not safe to run on two threads at once; it runs once
-// and stays for the life of the process.
-bool CurlReady()
+// Every option is required: a libcurl that lacks one (an older run-time library
+// than the headers) would otherwise run the transfer wider than asked, for instance
+// with every protocol it knows.
+class Options {
+public:
+    Options(const CurlApi& curlApi, CURL* handle) : api(curlApi), curl(handle) {}
+    template <typename T> Options& Set(CURLoption option, T value)
+    {
+        if (ok)
+            ok = api.easySetopt(curl, option, value) == CURLE_OK;
+        return *this;
+    }
+    bool All() const { return ok; }
+
+private:
+    const CurlApi& api;
+    CURL* curl;
+    bool ok = true;
+};
+
+// Runs the transfer, asking the observer between waits of at most PollMilliseconds
+// whether it is to end. The transfer's own result, or an error of the multi loop.
+CURLcode Run(const CurlApi& api, CURL* curl, Transfer& transfer)
 {
-    static std::once_flag once;
-    static bool ready = false;
-    std::call_once(once, [] { ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-    return ready;
+    CURLM* multi = api.multiInit();
+    if (multi == nullptr)
+        return CURLE_OUT_OF_MEMORY;
+    CURLcode result = CURLE_FAILED_INIT;
+    if (api.multiAdd(multi, curl) != CURLM_OK) {
+        api.multiCleanup(multi);
+        return result;
+    }
+    for (;;) {
+        int running = 0;
+        if (api.multiPerform(multi, &running) != CURLM_OK)
+            break;
+        if (running == 0) {
+            int left = 0;
+            while (CURLMsg* message = api.multiInfoRead(multi, &left)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
+                    result = message->data.result;
+            }
+            break;
+        }
+        if (transfer.aborted || StopAsked(transfer.observer)) {
+            transfer.aborted = true;
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (api.multiPoll(multi, nullptr, 0, PollMilliseconds, nullptr) != CURLM_OK)
+            break;
+    }
+    api.multiRemove(multi, curl);
+    api.multiCleanup(multi);
+    return result;
 }
 
-TransferResult Failure(std::FILE* file, const std::string& path)
+TransferResult Download(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
+                        TransferObserver& observer)
 {
-    if (file != nullptr)
-        std::fclose(file);
-    ::unlink(path.c_str());
-    return TransferResult::Failed;
+    const SigpipeBlocked sigpipe;
+    const std::string address = Utf8Of(url);
+    const std::string path = NativePath(Utf8Of(targetPath));
+    if (address.empty() || path.empty())
+        return TransferResult::Failed;
+    const CurlApi* api = Curl();
+    if (api == nullptr)
+        return TransferResult::Failed;
+    TargetFile file(path);
+    if (!file.created())
+        return TransferResult::Failed;
+    CURL* curl = api->easyInit();
+    if (curl == nullptr)
+        return TransferResult::Failed;
+
+    Transfer transfer{*api, observer, curl, file, maxBytes};
+    // From https only to https: a redirect must not take the list off TLS.
+    const char* const redirects = StartsWithHttps(address) ? "https" : "http,https";
+    Options options(*api, curl);
+    options.Set(CURLOPT_URL, address.c_str())
+        .Set(CURLOPT_PROTOCOLS_STR, "http,https")
+        .Set(CURLOPT_REDIR_PROTOCOLS_STR, redirects)
+        .Set(CURLOPT_FOLLOWLOCATION, 1L)
+        .Set(CURLOPT_MAXREDIRS, 10L)
+        // An error page is no version list, and neither is a reply without a status.
+        .Set(CURLOPT_FAILONERROR, 1L)
+        .Set(CURLOPT_HTTP09_ALLOWED, 0L)
+        .Set(CURLOPT_SSL_VERIFYPEER, 1L)
+        .Set(CURLOPT_SSL_VERIFYHOST, 2L)
+        .Set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes))
+        // Signals belong to the host; a worker thread must not use them for time-outs.
+        .Set(CURLOPT_NOSIGNAL, 1L)
+        // As the Windows transfer gives up on a silent server, so does this one: no
+        // connection within 60 s, or less than one byte a second for 60 s.
+        .Set(CURLOPT_CONNECTTIMEOUT, 60L)
+        .Set(CURLOPT_LOW_SPEED_LIMIT, 1L)
+        .Set(CURLOPT_LOW_SPEED_TIME, 60L)
+        .Set(CURLOPT_WRITEFUNCTION, Receive)
+        .Set(CURLOPT_WRITEDATA, &transfer)
+        .Set(CURLOPT_XFERINFOFUNCTION, Progress)
+        .Set(CURLOPT_XFERINFODATA, &transfer)
+        .Set(CURLOPT_NOPROGRESS, 0L);
+    // A file of authorities named for OpenSSL (a company's own authority behind its
+    // proxy) is trusted as OpenSSL's own programs trust it; else the system's.
+    const char* const authorities = std::getenv("SSL_CERT_FILE");
+    if (authorities != nullptr && *authorities != 0)
+        options.Set(CURLOPT_CAINFO, authorities);
+    if (!options.All()) {
+        api->easyCleanup(curl);
+        return TransferResult::Failed;
+    }
+    const CURLcode code = Run(*api, curl, transfer);
+    long status = 0;
+    if (api->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
+        status = 0;
+    api->easyCleanup(curl);
+
+    if (transfer.aborted)
+        return TransferResult::Aborted;
+    // A redirect that was not followed ends with its 3xx and an empty body.
+    if (code != CURLE_OK || transfer.failed || status < 200 || status > 299)
+        return TransferResult::Failed;
+    if (observer.OnEndData())
+        return TransferResult::Aborted;
+    return file.Keep() ? TransferResult::Done : TransferResult::Failed;
 }
 
 } // namespace
@@ -119,57 +412,13 @@ TransferResult Failure(std::FILE* file, const std::string& path)
 TransferResult DownloadToFile(const Unit* url, const Unit* targetPath, unsigned long long maxBytes,
                               TransferObserver& observer)
 {
-    const std::string address = Utf8Of(url);
-    const std::string path = NativePath(Utf8Of(targetPath));
-    if (address.empty() || path.empty() || !CurlReady())
+    // Out of memory for a text (or an observer that throws) is a failed transfer;
+    // the target file has already been removed by then.
+    try {
+        return Download(url, targetPath, maxBytes, observer);
+    } catch (...) {
         return TransferResult::Failed;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return TransferResult::Failed;
-    CURL* curl = curl_easy_init();
-    if (curl == nullptr)
-        return Failure(file, path);
-
-    Transfer transfer{observer, curl, file, maxBytes};
-    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    // An error page is no version list.
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
-    // Signals belong to the host; a worker thread must not use them for time-outs.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    // As the Windows transfer gives up on a silent server, so does this one: no
-    // connection within 60 s, or less than one byte a second for 60 s.
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 60L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Receive);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-
-    if (transfer.aborted) {
-        std::fclose(file);
-        return TransferResult::Aborted;
     }
-    if (code != CURLE_OK || transfer.failed)
-        return Failure(file, path);
-    if (observer.OnEndData()) {
-        std::fclose(file);
-        return TransferResult::Aborted;
-    }
-    const bool written = std::fflush(file) == 0;
-    if (std::fclose(file) != 0 || !written)
-        return Failure(nullptr, path);
-    return TransferResult::Done;
 }
 
 } // namespace velmora::platform

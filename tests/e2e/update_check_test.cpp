@@ -10,7 +10,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "e2e_support.hpp"
 #include "test_support.hpp"
@@ -210,25 +212,89 @@ TEST_F(UpdateCheckTest, AManualCheckShowsItsWindowAtOnceAndCancelIsSilent)
 TEST_F(UpdateCheckTest, CancelThenCheckAgainAtOnceReportsNormally)
 {
     WriteConfig("$AutoUpdate: 0\r\n" + English);
-    // "slow-newer" trickles the list in over 3 s: Cancel comes between two progress
-    // reports. "slow-start" answers after 2 s: Cancel comes before the first data.
-    // Either way the new check starts at once and reports normally, untouched by
-    // the late reports of the cancelled one.
-    for (const char* mode : {"slow-newer", "slow-start"}) {
-        auto run = Host(Server(mode), R"(
-            menu 3
-            wait 1
-            click 2
-            expect-no-dialog 32755
-            menu 3
-            expect-text 3 "Checking for updates…"
-            wait-text 4 "VelmoraLibrary plug-in: update available!" 30
-            expect-enabled 5
-            expect-alerts 0
-            quit)");
-        EXPECT_EQ(run.exitCode, 0) << mode << "\n" << run.output;
+    // Cancel comes between two progress reports of a list trickled in over 3 s,
+    // before the first data of a server that answers after 2 s, and while a server
+    // sends nothing at all (it answers the next request at once). Each time the new
+    // check starts at once and reports normally, untouched by the late reports of
+    // the cancelled one; a Cancel ends even the silent transfer at once.
+    struct Case {
+        const char* name;
+        std::string server;
+        int seconds; // for the new outcome
+    } cases[] = {
+        {"between progress reports", Server("slow-newer"), 30},
+        {"before the first data", Server("slow-start"), 30},
+        {"while the server is silent", Server("stall-once/" + std::to_string(std::time(nullptr))), 3},
+    };
+    for (const Case& c : cases) {
+        auto run = Host(c.server, "menu 3\n"
+                                  "wait 1\n"
+                                  "click 2\n"
+                                  "expect-no-dialog 32755\n"
+                                  "menu 3\n"
+                                  "expect-text 3 \"Checking for updates…\"\n"
+                                  "wait-text 4 \"VelmoraLibrary plug-in: update available!\" " +
+                                      std::to_string(c.seconds) +
+                                      "\n"
+                                      "expect-enabled 5\n"
+                                      "expect-alerts 0\n"
+                                      "quit");
+        EXPECT_EQ(run.exitCode, 0) << c.name << "\n" << run.output;
     }
 }
+
+TEST_F(UpdateCheckTest, TwoHostsSharingTheUserFolderEachGetTheirOwnOutcome)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    // The slow server's transfer runs from before the quick one's start until after
+    // its end: with one list file for both, one would read the other's list or none.
+    struct Side {
+        std::string server, outcome;
+        TempFolder files;
+        velmora::e2e::ProgramRun run;
+    } sides[2];
+    sides[0].server = Server("slow-start");
+    sides[0].outcome = "VelmoraLibrary plug-in: update available!";
+    sides[1].server = Server("up-to-date");
+    sides[1].outcome = "Your VelmoraLibrary plug-in is up-to-date!";
+    std::thread hosts[2];
+    for (int i = 0; i < 2; ++i) {
+        Side& side = sides[i];
+        WriteFileBytes(side.files.File("script.vhs"), std::string(i == 1 ? "wait 1\n" : "") +
+                                                          "menu 3\nwait-text 4 \"" + side.outcome +
+                                                          "\" 20\nexpect-alerts 0\nquit");
+        hosts[i] = std::thread([this, &side] {
+            side.run = RunProgram(HostProgram(),
+                                  {"--user-folder", userFolder.Native(), "--update-server", side.server,
+                                   "--script", side.files.File("script.vhs")},
+                                  side.files.File("output.txt"));
+        });
+    }
+    for (std::thread& host : hosts)
+        host.join();
+    for (const Side& side : sides)
+        EXPECT_EQ(side.run.exitCode, 0) << side.server << "\n" << side.run.output;
+    for (const auto& entry : std::filesystem::directory_iterator(userFolder.Native()))
+        EXPECT_EQ(entry.path().filename().string().find("__updts__"), std::string::npos)
+            << entry.path() << " is left behind";
+}
+
+#if !defined(_WIN32)
+TEST_F(UpdateCheckTest, ALinkPlantedAtTheListFileIsNeverFollowed)
+{
+    WriteConfig("$AutoUpdate: 0\r\n" + English);
+    WriteFileBytes(work.File("precious.txt"), "the user's own file\n");
+    std::filesystem::create_symlink(work.File("precious.txt"), userFolder.File("__updts__.tmp"));
+    auto run = Host(Server("newer"), R"(
+        menu 3
+        wait-text 4 "VelmoraLibrary plug-in: update available!" 20
+        expect-alerts 0
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFileBytes(work.File("precious.txt")), "the user's own file\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(userFolder.File("__updts__.tmp")));
+}
+#endif
 
 TEST_F(UpdateCheckTest, ASecondCheckWhileTheWindowIsOpenIsRefused)
 {
@@ -247,19 +313,50 @@ TEST_F(UpdateCheckTest, ASecondCheckWhileTheWindowIsOpenIsRefused)
     EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
-TEST_F(UpdateCheckTest, WithoutAServerOneAlertAndTheWindowCloses)
+TEST_F(UpdateCheckTest, EveryAnswerThatIsNoListIsOneAlertAndTheWindowCloses)
 {
-    WriteConfig("$AutoUpdate: 0\r\n" + English);
-    auto run = Host(NoServer(), R"(
-        menu 3
-        wait-alert 20
-        expect-alert "Unable to get an internet connection."
-        expect-no-dialog 32755
-        wait 1
-        expect-alerts 1
-        quit)");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(LastCheck(), 0) << "a check that fails later still postpones the next one";
+    // A status of 200 makes no list: a network's sign-in page, an empty body, lines
+    // that are no version lines, a body compressed unasked (urlmon asks for
+    // compressed bodies and decodes them, so only natively).
+    struct Case {
+        const char* name;
+        std::string server;
+        bool withoutCurl = false; // natively: a libcurl.so.4 that is no libcurl comes first
+    } cases[] = {
+        {"no server", NoServer()},
+        {"sign-in page", Server("sign-in")},
+        {"empty body", Server("empty")},
+        {"blank and invalid lines", Server("blank-invalid")},
+#if !defined(_WIN32)
+        {"gzip never asked for", Server("gzip")},
+        {"no usable libcurl", Server("newer"), true},
+#endif
+    };
+    for (const Case& c : cases) {
+        WriteConfig("$AutoUpdate: 0\r\n" + English);
+#if !defined(_WIN32)
+        if (c.withoutCurl) {
+            // Any loadable file without curl's functions: the tests' worker probe.
+            std::filesystem::copy_file(velmora::test::BinDir() + "/velmora_worker_probe.so",
+                                       work.File("libcurl.so.4"),
+                                       std::filesystem::copy_options::overwrite_existing);
+            ::setenv("LD_LIBRARY_PATH", work.Native().c_str(), 1);
+        }
+#endif
+        auto run = Host(c.server, R"(
+            menu 3
+            wait-alert 20
+            expect-alert "Unable to get an internet connection."
+            expect-no-dialog 32755
+            wait 1
+            expect-alerts 1
+            quit)");
+#if !defined(_WIN32)
+        ::unsetenv("LD_LIBRARY_PATH");
+#endif
+        EXPECT_EQ(run.exitCode, 0) << c.name << "\n" << run.output;
+        EXPECT_NE(LastCheck(), 0) << c.name << ": a check that fails later still postpones the next one";
+    }
 }
 
 TEST_F(UpdateCheckTest, AutomaticChecksRunAtMostEvery14DaysAndStaySilentWhenNothingIsNew)

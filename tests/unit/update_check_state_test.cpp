@@ -1,14 +1,24 @@
 // The rules that keep checks apart: which check may act, when a new check must wait
-// for an earlier one's window section or transfer, and that a Cancel is kept. The
-// threads are played by the test; the real download thread meets these rules in the
-// update check's network tests.
+// for an earlier one's window section or transfer, and that a Cancel is kept; and
+// that the end of a transfer always ends its check. The threads are played by the
+// test; the real download thread meets these rules in the update check's network
+// tests.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 
+#include "kit/DialogDriver.hpp"
+#include "kit/Host.hpp"
+#include "shell/Module.hpp"
+#include "test_support.hpp"
+#include "update/Downloader.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckState.hpp"
+#include "update/UpdateCheckSteps.hpp"
+#include "update/VersionList.hpp"
 
 namespace {
 
@@ -19,12 +29,20 @@ protected:
     void SetUp() override { ResetChecks(); }
     void TearDown() override { ResetChecks(); }
 
-    static CheckStart Begin(bool manual)
+    // Each check with a list file of its own, "Z:\tmp\list-N.tmp".
+    static CheckStart Begin(bool manual, CheckClock::duration timeLeft = CheckTimeLimit)
     {
+        static int count = 0;
+        const std::string path = "Z:\\tmp\\list-" + std::to_string(++count) + ".tmp";
         return BeginCheck(manual, TS_String("Velmora"),
                           TS_String("VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018"),
                           TS_String("http://127.0.0.1:1/update_plugins/versions16.txt"),
-                          TS_String("Z:\\tmp\\__updts__.tmp"));
+                          TS_String(path.c_str()), CheckClock::now() + timeLeft);
+    }
+    static std::string TransferFile(UInt32 serial)
+    {
+        TS_String path;
+        return RunningTransfer(serial, nullptr, &path) ? velmora::test::Utf8(path.ToUniString()) : "(none)";
     }
 };
 
@@ -121,8 +139,10 @@ TEST_F(UpdateCheckStateTest, ACheckAfterCancelWaitsForTheCancelledTransferAndIsU
     ASSERT_EQ(second.outcome, CheckStart::Started);
     EXPECT_NE(second.serial, first.serial);
     EXPECT_TRUE(second.createWindow);
-    EXPECT_FALSE(second.startTransfer) << "both would write the same list file";
+    EXPECT_FALSE(second.startTransfer) << "one transfer at a time";
     WindowOpened(second.serial, 32755);
+    const std::string firstFile = TransferFile(first.serial);
+    EXPECT_EQ(TransferFile(second.serial), "(none)");
 
     // Late reports of the first check: asked to stop, no outcome, no window.
     Int16 dialId = 0;
@@ -139,6 +159,9 @@ TEST_F(UpdateCheckStateTest, ACheckAfterCancelWaitsForTheCancelledTransferAndIsU
     EXPECT_TRUE(work.startTransfer);
     EXPECT_EQ(work.serial, second.serial);
     EXPECT_FALSE(TransferEnded(first.serial).startTransfer) << "only once";
+    EXPECT_EQ(TransferFile(first.serial), "(none)");
+    EXPECT_NE(TransferFile(second.serial), firstFile) << "each check writes a file of its own";
+    EXPECT_NE(TransferFile(second.serial), "(none)");
     EXPECT_TRUE(TakeWindow(second.serial, &dialId));
     EXPECT_EQ(dialId, 32755);
     ReleaseWindow();
@@ -155,6 +178,18 @@ TEST_F(UpdateCheckStateTest, ACheckCancelledWhileItsTransferWaitsNeverStartsIt)
     EXPECT_FALSE(TransferEnded(first.serial).startTransfer);
     const CheckStart third = Begin(true);
     EXPECT_TRUE(third.startTransfer);
+}
+
+TEST_F(UpdateCheckStateTest, OnlyTheCurrentCheckPastItsDeadlineIsToEnd)
+{
+    const CheckStart late = Begin(true, -std::chrono::seconds(1));
+    EXPECT_TRUE(PastDeadline(late.serial));
+    EXPECT_FALSE(AbortRequested(late.serial)) << "a failure, not a Cancel";
+    WindowOpened(late.serial, 32755);
+    WindowClosed(late.serial);
+    const CheckStart next = Begin(true);
+    EXPECT_FALSE(PastDeadline(next.serial));
+    EXPECT_FALSE(PastDeadline(late.serial)) << "replaced: it ends silently";
 }
 
 TEST_F(UpdateCheckStateTest, ANewWindowWaitsUntilTheOldWindowsSectionIsOver)
@@ -204,6 +239,54 @@ TEST_F(UpdateCheckStateTest, CancelWhileAWorkerReportsProgressIsSeenAndRaceFree)
     stop = true;
     EXPECT_TRUE(AbortRequested(start.serial));
     EXPECT_FALSE(DecideOutcome(start.serial, StateUpdateAvailable));
+}
+
+// One allocation of the host failing anywhere while a transfer's end is reported
+// (the list read and compared, the window filled, the alert worded): the check still
+// ends. Its outcome is decided, its transfer slot and window section are free for
+// the next check, and its list file is gone.
+TEST_F(UpdateCheckStateTest, AnAllocationFailingAtTheEndOfATransferStillEndsTheCheck)
+{
+    class Alerts final : public kit::DialogDriver {
+    public:
+        void RunModal(Int16) override {}
+        Int16 OnAlert(const kit::AlertRequest&) override { return 1; }
+        bool OnFileDialog(const kit::FileDialogRequest&, std::string*, UInt32*) override { return false; }
+    } alerts;
+    velmora::test::TempFolder folder;
+    kit::SetSpecialFolder(14, folder.Native());
+    velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
+    kit::SetDialogDriver(&alerts);
+    bool completed = false;
+    for (long allowed = 0; allowed < 5000 && !completed; ++allowed) {
+        ResetChecks();
+        TS_String path;
+        ASSERT_TRUE(FreshVersionListPath(&path));
+        const CheckStart start =
+            BeginCheck(true, TS_String("Velmora"), TS_String("VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018"),
+                       TS_String("http://127.0.0.1:1/"), path, CheckClock::now() + CheckTimeLimit);
+        WindowOpened(start.serial, UpdateDialogId);
+        const std::string file =
+            folder.File(velmora::test::Utf8(path.ToUniString()).substr(folder.Windows().size() + 1));
+        velmora::test::WriteFileBytes(file, "VelmoraLibrary 19.1.0.100 (DA190) 04/08/2018\r\n");
+
+        kit::FailAllocationsAfter(allowed, false);
+        UpdateCheckCallback(DownloadDone, 0.0, SerialAsData(start.serial));
+        kit::StopFailingAllocations();
+
+        completed = CurrentCheck().updateState == StateUpdateAvailable;
+        EXPECT_FALSE(DecideOutcome(start.serial, StateUpToDate)) << allowed << ": decided once";
+        EXPECT_FALSE(RunningTransfer(start.serial, nullptr, nullptr)) << allowed;
+        EXPECT_FALSE(velmora::test::FileExists(file)) << allowed;
+        WindowClosed(start.serial);
+        const CheckStart next = Begin(true);
+        EXPECT_TRUE(next.createWindow) << allowed << ": a window section was left open";
+        EXPECT_TRUE(next.startTransfer) << allowed;
+    }
+    EXPECT_TRUE(completed);
+    kit::SetDialogDriver(nullptr);
+    velmora::shell::OnModuleUnload();
+    kit::SetSpecialFolder(14, "");
 }
 
 } // namespace

@@ -209,8 +209,20 @@ TEST_F(VersionListTest, ListPathIsInTheUserFolder)
     TS_String path;
     ASSERT_TRUE(VersionListPath(&path));
     EXPECT_EQ(Utf8Of(path), folder.WindowsFile("__updts__.tmp"));
+    // Each check's own copy: a fresh name in the same folder every time.
+    TS_String fresh[2];
+    for (TS_String& each : fresh) {
+        ASSERT_TRUE(FreshVersionListPath(&each));
+        const std::string name = Utf8Of(each).substr(folder.WindowsFile("").size());
+        EXPECT_EQ(name.size(), 30u) << name;
+        EXPECT_EQ(name.substr(0, 10), "__updts__-") << name;
+        EXPECT_EQ(name.find_first_not_of("0123456789abcdef", 10), 26u) << name;
+        EXPECT_EQ(name.substr(26), ".tmp") << name;
+    }
+    EXPECT_NE(Utf8Of(fresh[0]), Utf8Of(fresh[1]));
     kit::SetSpecialFolder(14, "");
     EXPECT_FALSE(VersionListPath(&path));
+    EXPECT_FALSE(FreshVersionListPath(&path));
     EXPECT_EQ(CompareWithVersionList(TS_String(Installed)), VersionListOutcome::Failed);
 }
 
@@ -233,7 +245,8 @@ TEST_F(VersionListTest, OnlyALaterDateOfTheSameProductIsAnUpdate)
         {"name in another case", "velmoralibrary 19.0.4.2300 (DA190) 01/01/2020\r\n", O::UpToDate},
         {"Edu edition", "VelmoraLibrary 19.0.4.2300 (DA190) 01/01/2020 Edu\r\n", O::UpToDate},
         {"language token", "VelmoraLibrary 19.0.4.2300 (DA190) 01/01/2020 ita\r\n", O::UpdateAvailable},
-        {"date entry", "VelmoraLibrary 12-05-2019 (DA190) 01/01/2020\r\n", O::UpToDate},
+        {"date entry", "VelmoraLibrary 12-05-2019 (DA190) 01/01/2020\r\nX 1.0.0.0 (DA190) 01/01/2000\r\n",
+         O::UpToDate},
         {"no final line break", "X 1.0.0.0 (DA190) 01/01/2000\nVelmoraLibrary 19.0.4.2201 (DA190) 05/08/2018",
          O::UpdateAvailable},
         {"lone CR line ends", "X\rVelmoraLibrary 19.0.4.2201 (DA190) 05/08/2018\rY", O::UpdateAvailable},
@@ -243,8 +256,19 @@ TEST_F(VersionListTest, OnlyALaterDateOfTheSameProductIsAnUpdate)
          "VelmoraLibrary 19.0.4.2201 (DA190) 05/08/2018\n"
          "VelmoraLibrary 19.0.4.2100 (DA190) 01/08/2018\n",
          O::UpdateAvailable},
-        {"malformed lines only", "not a version line\r\n\r\n19.0 (DA190)\r\n", O::UpToDate},
-        {"empty file", "", O::UpToDate},
+        // No valid version line of any add-on: not a list (a sign-in page, a body
+        // compressed unasked), whatever it holds.
+        {"malformed lines only", "not a version line\r\n\r\n19.0 (DA190)\r\n", O::Failed},
+        {"empty file", "", O::Failed},
+        {"blank lines only", "\r\n \r\n\t\n", O::Failed},
+        {"date entries only", "News 12/05/2019\r\nVelmoraLibrary 12-05-2019 (DA190) 01/01/2020\r\n",
+         O::Failed},
+        {"HTML sign-in page", "<html><body><form>Room <input name=room> 04/08/2018</form></body></html>\r\n",
+         O::Failed},
+        {"gzip body", std::string("\x1F\x8B\x08\0\0\0\0\0\0\x03\xF3\x4D\xCD\x29", 14), O::Failed},
+        {"a valid line of another add-on only", "VelmoraDoors 19.0.4.2300 (DA190) 01/01/2020", O::UpToDate},
+        {"larger than a download may be",
+         "VelmoraLibrary 19.1.0.100 (DA190) 04/08/2018\r\n" + std::string(1024 * 1024, ' '), O::Failed},
         {"UTF-16 with a byte-order mark",
          std::string("\xFF\xFE", 2) +
              [] {
