@@ -18,6 +18,7 @@ packages=(
   libgtk-4-dev                               # velmora-host --window: the menu and dialogs as desktop windows
   xvfb xauth                                 # a display of its own (xvfb-run) for the window host's tests
   xdotool                                    # the tests' real input: clicks and keys through the X server
+  x11-apps netpbm                            # xwd and its PNG conversion: the README's screenshot of the window
 )
 
 missing=()

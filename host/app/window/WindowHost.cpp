@@ -1023,31 +1023,31 @@ std::string WindowFrontend::ChooseFile(const kit::FileDialogRequest& request,
                      }),
                      &answer);
     gtk_window_present(GTK_WINDOW(dialog));
+    std::string chosen;
     if (scripted) {
-        // The script's answer goes into the chooser as a person would type it.
+        // The script's answer is filled into the chooser as a person would type it.
+        // It is taken as given: the chooser's own checks of a name to save under
+        // ask a person, and a script has answered already.
         IterateUntil(5, [&] { return gtk_widget_get_mapped(dialog) != FALSE; });
-        if (scripted->empty()) {
-            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
-        } else {
+        if (!scripted->empty()) {
             GFile* file = g_file_new_for_path(scripted->c_str());
             gtk_file_chooser_set_file(chooser, file, nullptr);
             g_object_unref(file);
-            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-        }
-    }
-    while (answer == 0 && !mainClosed)
-        g_main_context_iteration(nullptr, TRUE);
-    std::string chosen;
-    if (answer == GTK_RESPONSE_ACCEPT) {
-        if (GFile* file = gtk_file_chooser_get_file(chooser)) {
-            if (char* path = g_file_get_path(file)) {
-                chosen = path;
-                g_free(path);
-            }
-            g_object_unref(file);
-        }
-        if (chosen.empty() && scripted)
+            IterateUntil(0.1, [] { return false; });
             chosen = *scripted;
+        }
+    } else {
+        while (answer == 0 && !mainClosed)
+            g_main_context_iteration(nullptr, TRUE);
+        if (answer == GTK_RESPONSE_ACCEPT) {
+            if (GFile* file = gtk_file_chooser_get_file(chooser)) {
+                if (char* path = g_file_get_path(file)) {
+                    chosen = path;
+                    g_free(path);
+                }
+                g_object_unref(file);
+            }
+        }
     }
     gtk_window_destroy(GTK_WINDOW(dialog));
     return chosen;
