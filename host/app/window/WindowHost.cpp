@@ -462,12 +462,25 @@ void WindowFrontend::UpdateMenu()
 
 void WindowFrontend::OnMenuAction(GSimpleAction* action, GVariant*, gpointer data)
 {
-    auto* front = static_cast<WindowFrontend*>(data);
-    const Int32 item = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(action), "velmora-item"));
-    std::string why;
-    if (!front->ChooseMenuItem(item, &why))
-        front->transcript.Line("error: " + why);
-    front->Update();
+    // The command runs once the menu has closed and GTK has finished with the click,
+    // not inside it: a modal dialog of the command waits in its own loop.
+    struct Chosen {
+        WindowFrontend* front;
+        Int32 item;
+    };
+    auto* chosen = new Chosen{static_cast<WindowFrontend*>(data),
+                              GPOINTER_TO_INT(g_object_get_data(G_OBJECT(action), "velmora-item"))};
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
+        [](gpointer p) {
+            auto* c = static_cast<Chosen*>(p);
+            std::string why;
+            if (!c->front->ChooseMenuItem(c->item, &why))
+                c->front->transcript.Line("error: " + why);
+            c->front->Update();
+            return G_SOURCE_REMOVE;
+        },
+        chosen, [](gpointer p) { delete static_cast<Chosen*>(p); });
 }
 
 void WindowFrontend::OnQuitAction(GSimpleAction*, GVariant*, gpointer data)
