@@ -97,10 +97,12 @@ protected:
         return NibbleSwapped(ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
     }
 
-    // `program` with `arguments` on a display of its own.
+    // `program` with `arguments` on a display of its own. The program is ended well
+    // before the test's own limit, so that xvfb-run is there to end its display.
     ProgramRun OnDisplay(const std::string& program, std::vector<std::string> arguments)
     {
-        arguments.insert(arguments.begin(), {"-a", "-s", "-screen 0 1280x1024x24", program});
+        arguments.insert(arguments.begin(),
+                         {"-a", "-s", "-screen 0 1280x1024x24", "timeout", "-k", "5", "90", program});
         return RunProgram(xvfbRun, arguments, work.File("output.txt"));
     }
 
