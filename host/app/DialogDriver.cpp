@@ -106,7 +106,7 @@ bool Session::OnFileDialog(const kit::FileDialogRequest& request, std::string* c
     } else if (presetFile) {
         answer = presetFile;
         presetFile.reset();
-    } else if (!stopping && source.Interactive()) {
+    } else if (!stopping && source.Interactive() && frontend == nullptr) { // a window asks itself
         std::string line;
         answer = source.AskLine("path (empty cancels): ", &line) ? line : std::string();
     }
