@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the add-on and the stand-in host natively and starts the host with the
-# add-on loaded. Arguments go to velmora-host (see README); without a terminal the
-# host runs the demonstration script.
+# add-on loaded. Arguments go to velmora-host (see README). Where a desktop is there
+# (DISPLAY or WAYLAND_DISPLAY) the host opens its window unless the arguments ask
+# for something else (--terminal, a script, --help); otherwise it runs in the
+# terminal, and without a terminal it runs the demonstration script.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$root/scripts/setup.sh"
@@ -30,6 +32,16 @@ case " $* " in
     server_options=(--update-server "http://127.0.0.1:$port" --shell-record "$work_folder/shell.txt")
     ;;
 esac
+
+window=(--window)
+[ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || window=()
+for arg in "$@"; do
+  case "$arg" in --terminal|--window|--script|-c|--help|-h) window=() ;; esac
+done
+if [ ${#window[@]} -gt 0 ]; then
+  "$host" "${server_options[@]}" "${window[@]}" "$@"
+  exit $?
+fi
 
 if [ $# -eq 0 ] && [ ! -t 0 ]; then
   # The demonstration works in a fresh user folder of its own.

@@ -15,6 +15,10 @@ packages=(
   valgrind                                   # the leak check of a whole host session
   libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev   # pictures of dialogs: drawing, text, BMP reading
   fonts-dejavu-core fonts-ipafont-gothic     # the pictures' fonts: Latin and Cyrillic; Japanese
+  libgtk-4-dev                               # velmora-host --window: the menu and dialogs as desktop windows
+  xvfb xauth                                 # a display of its own (xvfb-run) for the window host's tests
+  xdotool                                    # the tests' real input: clicks and keys through the X server
+  x11-apps netpbm                            # xwd and its PNG conversion: the README's screenshot of the window
 )
 
 missing=()

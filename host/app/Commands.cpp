@@ -138,7 +138,7 @@ struct CommandHandlers {
         if (!s.modalStack.empty())
             return s.Fail(c, "a modal dialog is open");
         std::string why;
-        if (!s.host.ChooseMenuItem(static_cast<Int32>(item), &why))
+        if (!s.ChooseMenuItem(static_cast<Int32>(item), &why))
             return s.Fail(c, why);
         s.DrawPendingEvents();
         return s.stopping && s.failed ? Outcome::Failed : Outcome::Done;
@@ -186,7 +186,7 @@ struct CommandHandlers {
         kit::DialogState state;
         if (Item(s, c, &state, &failure) == nullptr)
             return failure;
-        if (!kit::Click(state.dialId, static_cast<Int16>(std::stoi(c.args[0]))))
+        if (!s.Press(state.dialId, static_cast<Int16>(std::stoi(c.args[0]))))
             return s.Fail(c, "item " + c.args[0] + " cannot be clicked");
         return Outcome::Done;
     }
@@ -194,7 +194,7 @@ struct CommandHandlers {
     static Outcome Select(Session& s, const Command& c)
     {
         return WithList(s, c, 1, [&](const kit::ItemState& list, const kit::DialogState& state, long row) {
-            if (!kit::SelectListRow(state.dialId, list.number, static_cast<Int16>(row)))
+            if (!s.PressRow(state.dialId, list.number, static_cast<Int16>(row)))
                 return s.Fail(c, "row " + c.args[1] + " of item " + c.args[0] + " cannot be selected");
             return Outcome::Done;
         });
@@ -203,7 +203,7 @@ struct CommandHandlers {
     static Outcome Close(Session& s, const Command& c)
     {
         return WithCurrent(s, c, [&](Int16 dialId, const kit::DialogState&) {
-            if (!kit::CloseDialog(dialId))
+            if (!s.PressClose(dialId))
                 return s.Fail(c, "the dialog cannot be closed");
             return Outcome::Done;
         });
@@ -228,7 +228,7 @@ struct CommandHandlers {
     {
         return WithCurrent(s, c, [&](Int16, const kit::DialogState& state) {
             std::string message;
-            if (!s.pictures.Snapshot(state, s.NativePath(c.args[0]), &message))
+            if (!s.Picture(state, s.NativePath(c.args[0]), &message))
                 return s.Fail(c, message);
             s.transcript.Line(message);
             return Outcome::Done;

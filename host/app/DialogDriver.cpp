@@ -47,6 +47,10 @@ void Session::RunModal(Int16 dialId)
         return;
     modalStack.push_back(dialId);
     ShowDialog(dialId);
+    if (frontend != nullptr && frontend->RunModal(dialId)) {
+        modalStack.pop_back();
+        return;
+    }
     kit::DialogState state;
     while (!stopping && kit::GetDialogState(dialId, &state)) {
         if (!Step()) {
@@ -80,6 +84,8 @@ Int16 Session::OnAlert(const kit::AlertRequest& request)
     } else if (presetAnswer) {
         button = std::min<long>(*presetAnswer, buttons);
         presetAnswer.reset();
+    } else if (Int16 pressed = 0; !stopping && frontend != nullptr && frontend->Alert(request, &pressed)) {
+        button = pressed;
     } else if (!stopping && source.Interactive()) {
         std::string line;
         while (source.AskLine("button (1-" + std::to_string(buttons) + ") [1]: ", &line) && !line.empty() &&
@@ -100,10 +106,15 @@ bool Session::OnFileDialog(const kit::FileDialogRequest& request, std::string* c
     } else if (presetFile) {
         answer = presetFile;
         presetFile.reset();
-    } else if (!stopping && source.Interactive()) {
+    } else if (!stopping && source.Interactive() && frontend == nullptr) { // a window asks itself
         std::string line;
         answer = source.AskLine("path (empty cancels): ", &line) ? line : std::string();
     }
+    if (frontend != nullptr && !stopping)
+        answer = frontend->ChooseFile(
+            request, answer
+                         ? std::optional<std::string>(answer->empty() ? std::string() : NativePath(*answer))
+                         : std::nullopt);
     if (!answer || answer->empty()) {
         transcript.Line("[host] file dialog cancelled");
         return false;

@@ -57,6 +57,8 @@ bool Session::DrawPendingEvents()
             wrote = true;
         }
     }
+    if (frontend != nullptr)
+        frontend->Update();
     return wrote;
 }
 

@@ -12,6 +12,9 @@
 #include "TerminalSource.hpp"
 #include "kit/Host.hpp"
 #include "velmora/platform.hpp"
+#if defined(VELMORA_WINDOW_HOST)
+#include "window/WindowHost.hpp"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -100,6 +103,17 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, s
             options->freeData = false;
             continue;
         }
+        const std::pair<const char*, bool HostOptions::*> switches[] = {
+            {"--window", &HostOptions::window},
+            {"--terminal", &HostOptions::terminal},
+            {"--timings", &HostOptions::timings},
+        };
+        bool isSwitch = false;
+        for (const auto& [name, target] : switches)
+            if (arg == name)
+                isSwitch = options->*target = true;
+        if (isSwitch)
+            continue;
         std::string HostOptions::*member = nullptr;
         for (const auto& [name, target] : valued)
             if (arg == name)
@@ -115,7 +129,24 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, s
         options->*member = argv[++i];
         options->commandsGiven = options->commandsGiven || arg == "-c";
     }
+    if (options->window && options->terminal) {
+        *error = "--window and --terminal exclude each other";
+        return false;
+    }
+    if (options->window && !WindowFrontEndBuilt()) {
+        *error = "--window: this build has no window front end (it keeps the terminal host)";
+        return false;
+    }
     return options->codePage.empty() || CodePageUsable(options->codePage, error);
+}
+
+bool WindowFrontEndBuilt()
+{
+#if defined(VELMORA_WINDOW_HOST)
+    return true;
+#else
+    return false;
+#endif
 }
 
 std::string OptionHelp()
@@ -129,11 +160,16 @@ std::string OptionHelp()
            "  --shell-record FILE  record what the add-on hands to the shell in FILE (see expect-shell)\n"
            "  --update-server URL  the update server the add-on asks (its VELMORA_UPDATE_SERVER)\n"
            "  --pictures DIR       write a picture (PNG) of each dialog into DIR whenever it is drawn\n"
+           "  --window             the menu in a menu bar and the dialogs as windows on the desktop (GTK 4;\n"
+           "                       not in the Windows build, which keeps its terminal host)\n"
+           "  --terminal           the terminal host, also where a desktop is there\n"
+           "  --timings            report how long each dialog's window took to be drawn (--window)\n"
            "  --script FILE        run the commands of FILE\n"
            "  -c \"CMD; CMD\"        run these commands\n"
            "  --help               this text\n"
            "Without --script or -c the host reads commands from the terminal, or a script from\n"
-           "standard input when it is not a terminal. \"help\" lists the commands.\n";
+           "standard input when it is not a terminal. \"help\" lists the commands. With --window\n"
+           "a person uses the windows, or --script / -c drive them.\n";
 }
 
 int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out)
@@ -142,7 +178,8 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
     std::vector<Command> commands;
     bool interactive = false;
     std::string error;
-    if (!ReadCommands(options, in, inIsTerminal, &commands, &interactive, &error)) {
+    // In a window a person plays the user unless a script is given.
+    if (!ReadCommands(options, in, inIsTerminal || options.window, &commands, &interactive, &error)) {
         transcript.Line("velmora-host: " + error);
         return 2;
     }
@@ -184,6 +221,13 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
         }
     }
 
+#if defined(VELMORA_WINDOW_HOST)
+    if (options.window && !WindowSystemAvailable(&error)) {
+        transcript.Line("velmora-host: --window: " + error);
+        return 2;
+    }
+#endif
+
     const std::string userFolder = options.userFolder.empty() ? kit::DefaultUserFolder() : options.userFolder;
     std::error_code ec;
     fs::create_directories(userFolder, ec);
@@ -197,6 +241,17 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             status = 3;
         } else {
             ScriptSource script(commands);
+#if defined(VELMORA_WINDOW_HOST)
+            if (options.window) {
+                WindowSettings settings{userFolder, options.shellRecord, options.updateServer,
+                                        options.timings};
+                status = RunWindowSession(host, transcript, interactive ? nullptr : &script,
+                                          DialogPictures(options.pictures), settings);
+                host.Unload(options.freeData);
+                kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");
+                return status;
+            }
+#endif
             std::optional<TerminalSource> terminal;
             if (interactive)
                 terminal.emplace(in, transcript);

@@ -20,12 +20,18 @@ struct HostOptions {
     std::string updateServer; // --update-server URL: VELMORA_UPDATE_SERVER for the add-on
     std::string pictures;     // --pictures DIR: a picture of every drawn dialog
     bool help = false;        // --help
+    bool window = false;      // --window: the menu and dialogs in windows on the desktop
+    bool terminal = false;    // --terminal: the terminal even where a desktop is there
+    bool timings = false;     // --timings: report how long a dialog's window took to be drawn
 };
 
 // Reads the command line (argv[1] on). False with the reason for an unknown
 // option, a missing value, or a value the host cannot use (a code page that is not
 // a number from 1 to 65535 or that the platform layer does not support).
 bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, std::string* error);
+
+// Whether this build has the window front end (--window).
+bool WindowFrontEndBuilt();
 
 // The options as --help shows them.
 std::string OptionHelp();

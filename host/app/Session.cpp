@@ -104,9 +104,44 @@ Outcome Session::Execute(const Command& command)
 // drawn. True when something may have been written (a prompt is then shown again).
 bool Session::Serve(double seconds)
 {
-    bool wrote = kit::WaitForUiWork(seconds) > 0; // background work may have asked something
+    // Background work may have asked something.
+    bool wrote = frontend != nullptr ? frontend->Wait(seconds) : kit::WaitForUiWork(seconds) > 0;
     wrote = DrawPendingEvents() || wrote;
     return ShowNewShellLines() || wrote;
+}
+
+void Session::Pump()
+{
+    kit::RunUiWork();
+    DrawPendingEvents();
+    ShowNewShellLines();
+}
+
+bool Session::ChooseMenuItem(Int32 item, std::string* whyNot)
+{
+    return frontend != nullptr ? frontend->ChooseMenuItem(item, whyNot) : host.ChooseMenuItem(item, whyNot);
+}
+
+bool Session::Press(Int16 dialId, Int16 item)
+{
+    return frontend != nullptr ? frontend->Click(dialId, item) : kit::Click(dialId, item);
+}
+
+bool Session::PressRow(Int16 dialId, Int16 item, Int16 row)
+{
+    return frontend != nullptr ? frontend->SelectListRow(dialId, item, row)
+                               : kit::SelectListRow(dialId, item, row);
+}
+
+bool Session::PressClose(Int16 dialId)
+{
+    return frontend != nullptr ? frontend->CloseDialog(dialId) : kit::CloseDialog(dialId);
+}
+
+bool Session::Picture(const kit::DialogState& dialog, const std::string& nativePath, std::string* message)
+{
+    return frontend != nullptr ? frontend->Snapshot(dialog.dialId, nativePath, message)
+                               : pictures.Snapshot(dialog, nativePath, message);
 }
 
 bool Session::WaitUntil(double seconds, const std::function<bool()>& condition)

@@ -16,6 +16,7 @@
 
 #include "AddonHost.hpp"
 #include "DialogPictures.hpp"
+#include "Frontend.hpp"
 #include "Script.hpp"
 #include "ShellRecord.hpp"
 #include "Transcript.hpp"
@@ -43,6 +44,12 @@ public:
     // failure. Returns 0, or 1 when a command failed in a script.
     int Run();
     bool Failed() const { return failed; }
+    // [UI thread] Shows the menu and dialogs in `frontend` (borrowed; null: the
+    // terminal only) from now on.
+    void SetFrontend(Frontend* shown) { frontend = shown; }
+    // [UI thread] Runs the background work that waits for the UI thread and shows
+    // what changed, without waiting (a front end's event loop calls it when woken).
+    void Pump();
 
     // The kit's dialog driver (DialogDriver.cpp); see kit/DialogDriver.hpp.
     void RunModal(Int16 dialId) override;
@@ -66,6 +73,12 @@ private:
     Int16 CurrentDialog();
     bool FindDialogByResource(Int16 resId, bool visibleOnly, Int16* dialId);
     std::string NativePath(const std::string& path) const;
+    // What a command does as a person, through the front end when there is one.
+    bool ChooseMenuItem(Int32 item, std::string* whyNot);
+    bool Press(Int16 dialId, Int16 item);
+    bool PressRow(Int16 dialId, Int16 item, Int16 row);
+    bool PressClose(Int16 dialId);
+    bool Picture(const kit::DialogState& dialog, const std::string& nativePath, std::string* message);
 
     // Drawing (Drawing.cpp).
     bool DrawPendingEvents();
@@ -80,6 +93,7 @@ private:
     std::string userFolder;
     ShellRecord shell;
     DialogPictures pictures;
+    Frontend* frontend = nullptr;
 
     // The UI thread's own.
     std::vector<Int16> modalStack;

@@ -9,6 +9,8 @@ void Transcript::Line(const std::string& line)
     out.flush();
     text += line;
     text += '\n';
+    if (mirrored)
+        mirrored(line + '\n');
 }
 
 void Transcript::Raw(const std::string& raw)
@@ -17,6 +19,14 @@ void Transcript::Raw(const std::string& raw)
     out << raw;
     out.flush();
     text += raw;
+    if (mirrored)
+        mirrored(raw);
+}
+
+void Transcript::SetMirror(std::function<void(const std::string&)> mirror)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    mirrored = std::move(mirror);
 }
 
 std::string Transcript::Text() const

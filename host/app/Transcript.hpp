@@ -3,6 +3,7 @@
 // stream for tests) and are kept for later inspection. Any thread may write.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -19,6 +20,10 @@ public:
     void Line(const std::string& text);
     // Writes `text` as it is (prompts).
     void Raw(const std::string& text);
+    // Hands every text written from now on also to `mirror` (null: none), a front
+    // end that shows the transcript. It runs on the writing thread with the
+    // transcript locked: it must not block or write to the transcript.
+    void SetMirror(std::function<void(const std::string&)> mirror);
     // Everything written so far.
     std::string Text() const;
 
@@ -26,6 +31,7 @@ private:
     std::ostream& out;
     mutable std::mutex lock;
     std::string text;
+    std::function<void(const std::string&)> mirrored;
 };
 
 } // namespace velmora::host

@@ -118,10 +118,17 @@ TEST_F(HostProgramTest, BadInputIsRefusedWithAReasonAndAStatus)
         {"code page 0", {"--codepage", "0", "-c", "quit"}, 2, "from 1 to 65535"},
         {"a negative code page", {"--codepage", "-1", "-c", "quit"}, 2, "from 1 to 65535"},
         {"a code page the system lacks", {"--codepage", "12345", "-c", "quit"}, 2, "does not support"},
+        {"the window and the terminal at once", {"--window", "--terminal"}, 2, "exclude each other"},
+        // Natively the host says there is no desktop; a build without GTK that it has no window.
+        {"the window without a desktop", {"--window", "-c", "quit"}, 2, "--window: "},
         {"expect-file of a folder", {"-c", "expect-file " + userFolder.Native()}, 1, "is not a file"},
         {"an unknown option", {"--bogus"}, 2, "unknown option --bogus"},
         {"an option without its value", {"--addon"}, 2, "--addon needs a value"},
     };
+#if !defined(_WIN32)
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+#endif
     for (const Row& row : rows) {
         auto run = Run(row.arguments);
         EXPECT_EQ(run.exitCode, row.status) << row.what << "\n" << run.output;

@@ -39,6 +39,8 @@ struct Queue {
     bool present = false;
     bool shuttingDown = false;
     bool wake = false;
+    void (*wakeHook)(void*) = nullptr;
+    void* wakeContext = nullptr;
 };
 
 Queue& TheQueue()
@@ -50,6 +52,13 @@ Queue& TheQueue()
 bool OnUiThreadLocked(const Queue& q)
 {
     return !q.present || q.ui == std::this_thread::get_id();
+}
+
+// Under the lock: tells the UI thread's event loop, if it has one, to look.
+void WakeLoopLocked(const Queue& q)
+{
+    if (q.wakeHook != nullptr)
+        q.wakeHook(q.wakeContext);
 }
 
 // Under the lock: ends every queued job with `state` and wakes its caller.
@@ -75,6 +84,7 @@ bool Run(const std::function<void()>& work)
             job->work = &work;
             q.jobs.push_back(job);
             q.changed.notify_all();
+            WakeLoopLocked(q);
             q.changed.wait(guard, [&] {
                 return job->state == JobState::Done || job->state == JobState::Dropped ||
                        job->state == JobState::Returned;
@@ -180,6 +190,15 @@ void WakeUiThread()
     std::lock_guard<std::mutex> guard(q.lock);
     q.wake = true;
     q.changed.notify_all();
+    uithread::WakeLoopLocked(q);
+}
+
+void SetUiWakeHook(void (*hook)(void* context), void* context)
+{
+    auto& q = TheQueue();
+    std::lock_guard<std::mutex> guard(q.lock);
+    q.wakeHook = hook;
+    q.wakeContext = context;
 }
 
 int WaitingUiWork()

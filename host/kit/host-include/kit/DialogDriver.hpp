@@ -114,6 +114,13 @@ KIT_API int RunUiWork();
 KIT_API int WaitForUiWork(double seconds);
 // [any thread] Ends a WaitForUiWork early (new input for the UI thread).
 KIT_API void WakeUiThread();
+// [any thread] Sets the function that tells the UI thread's own event loop that
+// work has arrived or WakeUiThread was called (null: none), for a host whose UI
+// thread sleeps in an event loop of its own rather than in WaitForUiWork. The hook
+// runs on the thread that handed the work over, with the kit's queue locked: it
+// must only wake the loop (which then calls RunUiWork), never call into the kit.
+// `context` is passed back untouched and must outlive the hook.
+KIT_API void SetUiWakeHook(void (*hook)(void* context), void* context);
 // [any thread] How many calls of other threads wait for the UI thread now.
 KIT_API int WaitingUiWork();
 // [any thread] The host is shutting down (quit, restart): work of other threads
