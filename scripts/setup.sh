@@ -15,6 +15,7 @@ packages=(
   valgrind                                   # the leak check of a whole host session
   libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev   # pictures of dialogs: drawing, text, BMP reading
   fonts-dejavu-core fonts-ipafont-gothic     # the pictures' fonts: Latin and Cyrillic; Japanese
+  libedit-dev                                # velmora-host at a terminal: line editing, history, completion
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "Numbers.hpp"
 #include "Session.hpp"
 #include "TerminalSource.hpp"
+#include "Utf8Paths.hpp"
 #include "kit/Host.hpp"
 #include "velmora/platform.hpp"
 
@@ -52,10 +53,11 @@ bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTermina
     if (!options.scriptFile.empty()) {
         origin = options.scriptFile;
         std::error_code ec;
-        std::ifstream file(options.scriptFile, std::ios::binary);
-        if (fs::is_directory(options.scriptFile, ec) || !file) {
+        const fs::path path = PathFromUtf8(options.scriptFile);
+        std::ifstream file(path, std::ios::binary);
+        if (fs::is_directory(path, ec) || !file) {
             *error = "cannot read the script \"" + options.scriptFile + "\"" +
-                     (fs::is_directory(options.scriptFile, ec) ? ": it is a folder" : "");
+                     (fs::is_directory(path, ec) ? ": it is a folder" : "");
             return false;
         }
         text = ReadAll(file);
@@ -73,6 +75,15 @@ bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTermina
         return true;
     *error = origin + ": " + *error;
     return false;
+}
+
+// The host's own folder, where the typed lines are kept between runs.
+fs::path HistoryFolder()
+{
+    const fs::path folder = PathFromUtf8(kit::DefaultUserFolder());
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return folder;
 }
 
 } // namespace
@@ -98,6 +109,10 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, s
         }
         if (arg == "--no-freedata") {
             options->freeData = false;
+            continue;
+        }
+        if (arg == "--verbose") {
+            options->verbose = true;
             continue;
         }
         std::string HostOptions::*member = nullptr;
@@ -129,6 +144,7 @@ std::string OptionHelp()
            "  --shell-record FILE  record what the add-on hands to the shell in FILE (see expect-shell)\n"
            "  --update-server URL  the update server the add-on asks (its VELMORA_UPDATE_SERVER)\n"
            "  --pictures DIR       write a picture (PNG) of each dialog into DIR whenever it is drawn\n"
+           "  --verbose            at a terminal, show every host call as it comes (a script always does)\n"
            "  --script FILE        run the commands of FILE\n"
            "  -c \"CMD; CMD\"        run these commands\n"
            "  --help               this text\n"
@@ -136,7 +152,8 @@ std::string OptionHelp()
            "standard input when it is not a terminal. \"help\" lists the commands.\n";
 }
 
-int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out)
+int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out,
+            bool lineEditing)
 {
     Transcript transcript(out);
     std::vector<Command> commands;
@@ -177,8 +194,8 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             return 2;
         }
         std::error_code folderError;
-        fs::create_directories(options.pictures, folderError);
-        if (!fs::is_directory(options.pictures)) {
+        fs::create_directories(PathFromUtf8(options.pictures), folderError);
+        if (!fs::is_directory(PathFromUtf8(options.pictures), folderError)) {
             transcript.Line("velmora-host: --pictures: cannot make the folder " + options.pictures);
             return 2;
         }
@@ -186,7 +203,15 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
 
     const std::string userFolder = options.userFolder.empty() ? kit::DefaultUserFolder() : options.userFolder;
     std::error_code ec;
-    fs::create_directories(userFolder, ec);
+    fs::create_directories(PathFromUtf8(userFolder), ec);
+    if (!fs::is_directory(PathFromUtf8(userFolder), ec)) {
+        // The add-on's settings would go nowhere.
+        transcript.Line("velmora-host: cannot make the user folder " + userFolder +
+                        (ec ? ": " + ec.message() : std::string()));
+        return 2;
+    }
+    if (interactive)
+        transcript.SetQuiet(!options.verbose);
     kit::SetSpecialFolder(IO::FileSystem::UserPreferences, userFolder);
     transcript.Line("[host] user folder (special location 14): " + userFolder);
 
@@ -199,7 +224,9 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             ScriptSource script(commands);
             std::optional<TerminalSource> terminal;
             if (interactive)
-                terminal.emplace(in, transcript);
+                // The history belongs to the person, not to an add-on's user folder.
+                terminal.emplace(in, transcript, lineEditing,
+                                 lineEditing ? Utf8FromPath(HistoryFolder() / "history") : std::string());
             CommandSource& source = interactive ? static_cast<CommandSource&>(*terminal) : script;
             Session session(host, transcript, source, userFolder, options.shellRecord,
                             DialogPictures(options.pictures));

@@ -65,7 +65,12 @@ private:
     bool TakeAnswer(const char* name, Command* answer);
     Int16 CurrentDialog();
     bool FindDialogByResource(Int16 resId, bool visibleOnly, Int16* dialId);
+    // The native path a command's PATH names: relative paths are in the user folder;
+    // natively a path in the add-on's Windows form ("Z:\\tmp\\a.txt") too.
     std::string NativePath(const std::string& path) const;
+    // Why `path` names no place a file could be (empty when it can name one).
+    std::string PathProblem(const std::string& path) const;
+    CompletionContext Completable();
 
     // Drawing (Drawing.cpp).
     bool DrawPendingEvents();

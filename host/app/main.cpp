@@ -29,5 +29,6 @@ int main(int argc, char** argv)
         std::cout << velmora::host::OptionHelp();
         return 0;
     }
-    return velmora::host::RunHost(options, std::cin, VELMORA_ISATTY(0) != 0, std::cout);
+    const bool terminal = VELMORA_ISATTY(0) != 0;
+    return velmora::host::RunHost(options, std::cin, terminal, std::cout, terminal && VELMORA_ISATTY(1) != 0);
 }
