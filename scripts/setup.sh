@@ -16,6 +16,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev   # pictures of dialogs: drawing, text, BMP reading
   fonts-dejavu-core fonts-ipafont-gothic     # the pictures' fonts: Latin and Cyrillic; Japanese
   libedit-dev                                # velmora-host at a terminal: line editing, history, completion
+  locales                                    # the Russian locale of the Windows tests on a Russian system
 )
 
 missing=()

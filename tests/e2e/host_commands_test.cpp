@@ -184,8 +184,9 @@ TEST(HostPaths, CyrillicAndGreekPathsWrittenEveryWayReachTheirPlace)
 #if defined(_WIN32)
     // Set where the system's ANSI code page is to be one that cannot hold these
     // names as UTF-8 (a Russian system, 1251).
-    if (const char* acp = std::getenv("VELMORA_EXPECT_ACP"))
+    if (const char* acp = std::getenv("VELMORA_EXPECT_ACP")) {
         ASSERT_EQ(std::to_string(GetACP()), acp);
+    }
     const std::string otherDrive = "Q:\\temp\\info.txt"; // Wine maps C: and Z: only
 #else
     const std::string otherDrive = "C:\\temp\\info.txt";
@@ -226,15 +227,16 @@ TEST(HostPaths, CyrillicAndGreekPathsWrittenEveryWayReachTheirPlace)
          "which this system does not have", ""},
         {"a control character", "Пользователь", "file 'a\tb.txt'", 1, "holds a control character", ""},
     };
+    int number = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         // The script itself is in a file named in Cyrillic.
-        const std::string script = in("сценарий.vhs");
+        const std::string script = in("сценарий " + std::to_string(++number) + ".vhs");
         std::ofstream(PathFromUtf8(script), std::ios::binary) << row.script << "\nquit\n";
         auto run = velmora::e2e::RunProgram(
             velmora::e2e::HostProgram(),
             std::vector<std::string>{"--user-folder", in(row.userFolder), "--script", script},
-            work.File("output.txt"));
+            work.File("output " + std::to_string(number) + ".txt"));
         EXPECT_EQ(run.exitCode, row.status) << run.output;
         EXPECT_NE(run.output.find(row.says), std::string::npos) << run.output;
         if (row.says.empty()) { // the add-on found its place: no alert of a failed file
