@@ -40,6 +40,21 @@ struct TerminalSource::Lines {
 #endif
 };
 
+namespace {
+
+// [any thread, with the lock of `shared`] The editor's reader looks again at what it shows.
+void WakeEditor([[maybe_unused]] TerminalSource::Lines& shared)
+{
+#if defined(VELMORA_LINE_EDITING)
+    const char look = 'l';
+    if (write(shared.wake[1], &look, 1) < 0) {
+        // Full of wake-ups already.
+    }
+#endif
+}
+
+} // namespace
+
 #if defined(VELMORA_LINE_EDITING)
 
 namespace {
@@ -91,17 +106,15 @@ void ClearTypedLine(void* context)
     std::fputs("\r\033[K", stdout);
     std::fflush(stdout);
     shared->cleared = true;
-    const char redraw = 'r';
-    if (write(shared->wake[1], &redraw, 1) < 0) {
-        // The pipe is full of wake-ups already.
-    }
+    WakeEditor(*shared);
 }
 
 // Reads one line with the editor; false at the end of the input or when stopped.
 bool EditLine(TerminalSource::Lines* shared, const std::string& prompt, std::string* line, bool* stopped)
 {
     lineDone = false;
-    rl_callback_handler_install(prompt.c_str(), LineTyped);
+    std::string shown = prompt;
+    rl_callback_handler_install(shown.c_str(), LineTyped);
     {
         std::lock_guard<std::mutex> guard(shared->lock);
         shared->editing = true;
@@ -117,11 +130,22 @@ bool EditLine(TerminalSource::Lines* shared, const std::string& prompt, std::str
             while (read(shared->wake[0], signals, sizeof signals) > 0) {
             }
             bool redraw = false;
+            std::string asked;
             {
                 std::lock_guard<std::mutex> guard(shared->lock);
                 *stopped = shared->stop;
                 redraw = shared->cleared;
                 shared->cleared = false;
+                asked = shared->prompt;
+            }
+            // The host asks something else now (an alert's button while a command
+            // was being typed): the line stays, under the new question.
+            if (asked != shown && !*stopped) {
+                shown = asked;
+                std::fputs("\r\033[K", stdout);
+                std::fflush(stdout);
+                rl_set_prompt(shown.c_str());
+                redraw = true;
             }
             if (redraw && !*stopped)
                 rl_forced_update_display();
@@ -286,6 +310,9 @@ bool TerminalSource::NextLine(const std::string& prompt, std::string* line)
                 lines->asked = true;
                 lines->prompt = prompt;
                 lines->changed.notify_all();
+            } else if (editor && lines->prompt != prompt) {
+                lines->prompt = prompt; // the editor shows it in place of the other
+                WakeEditor(*lines);
             }
             if (!waiting) {
                 lines->changed.wait(guard, [&] { return !lines->lines.empty() || lines->ended; });
