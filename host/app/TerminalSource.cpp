@@ -295,6 +295,7 @@ bool TerminalSource::NextLine(const std::string& prompt, std::string* line)
     if (!editor)
         out.Raw(prompt);
     for (;;) {
+        bool ended = false;
         {
             std::unique_lock<std::mutex> guard(lines->lock);
             if (!lines->lines.empty()) {
@@ -302,10 +303,17 @@ bool TerminalSource::NextLine(const std::string& prompt, std::string* line)
                 lines->lines.pop_front();
                 return true;
             }
-            if (lines->ended) {
-                out.Raw("\n");
-                return false;
-            }
+            ended = lines->ended;
+        }
+        // Outside the lock, which the transcript takes when it clears a typed line.
+        if (ended) {
+            out.Raw("\n");
+            return false;
+        }
+        {
+            std::unique_lock<std::mutex> guard(lines->lock);
+            if (!lines->lines.empty() || lines->ended)
+                continue; // came in the meantime
             if (!lines->asked) {
                 lines->asked = true;
                 lines->prompt = prompt;
