@@ -30,7 +30,7 @@ public:
     void SetQuiet(bool quiet);
     bool Quiet() const;
     // [any thread] Holds back the lines that follow until Release, which shows them
-    // (`show`, as a quiet transcript shows them) or leaves them unshown.
+    // (`show`, as a quiet transcript shows them) or only their debug output.
     void Hold();
     void Release(bool show);
     // [any thread] Called before anything is shown (null: nothing): a line editor
