@@ -19,6 +19,8 @@ packages=(
   xvfb xauth                                 # a display of its own (xvfb-run) for the window host's tests
   xdotool                                    # the tests' real input: clicks and keys through the X server
   x11-apps netpbm                            # xwd and its PNG conversion: the README's screenshot of the window
+  libedit-dev                                # velmora-host at a terminal: line editing, history, completion
+  locales                                    # the Russian locale of the Windows tests on a Russian system
 )
 
 missing=()

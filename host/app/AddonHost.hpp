@@ -71,6 +71,10 @@ public:
     // Initialize. True when the add-on is initialised. A failed step is reported and
     // the add-on is unloaded (with FreeData when Initialize had been called).
     bool Load(const std::string& path);
+    // [any thread] A few lines on what the add-on did in this run's load: its name, its
+    // menu and handlers, the texts it set, how many host calls were refused and why.
+    // A quiet transcript (at a terminal) shows them in place of the load's lines.
+    std::vector<std::string> LoadSummary() const;
     // [UI thread] Ends the run: lets go of the add-on's background calls that wait for
     // the UI thread (they are refused until the run is over), closes the add-on's
     // open dialogs, calls FreeData when `freeData` and the add-on is initialised, and
@@ -116,6 +120,7 @@ public:
     static AddonHost* Current();
 
 private:
+    bool LoadSteps(const std::string& path);
     void Record(HostCall call);
     void DebugText(const char* text);
     static void DebugSinkThunk(const char* text, void* context);

@@ -1,4 +1,5 @@
 #include "AddonLibrary.hpp"
+#include "Utf8Paths.hpp"
 
 #include <cstring>
 #include <filesystem>
@@ -37,7 +38,7 @@ bool AddonLibrary::Open(const std::string& path, std::string* error)
 {
     Close();
     // The host's texts are UTF-8; the ANSI code page could not name every folder.
-    HMODULE module = LoadLibraryW(fs::path(std::u8string(path.begin(), path.end())).wstring().c_str());
+    HMODULE module = LoadLibraryW(PathFromUtf8(path).wstring().c_str());
     if (module == nullptr) {
         if (error != nullptr)
             *error = SystemMessage(GetLastError());
@@ -70,7 +71,7 @@ std::string ProgramFolder()
 {
     wchar_t buffer[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    return fs::path(std::wstring(buffer, n)).parent_path().string();
+    return Utf8FromPath(fs::path(std::wstring(buffer, n)).parent_path());
 }
 
 #else
@@ -110,14 +111,14 @@ std::string ProgramFolder()
 {
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : self.parent_path().string();
+    return ec ? std::string(".") : Utf8FromPath(self.parent_path());
 }
 
 #endif
 
 std::string DefaultAddonPath()
 {
-    return (fs::path(ProgramFolder()) / VELMORA_DEFAULT_ADDON_NAME).string();
+    return Utf8FromPath(PathFromUtf8(ProgramFolder()) / VELMORA_DEFAULT_ADDON_NAME);
 }
 
 } // namespace velmora::host

@@ -15,7 +15,8 @@ struct CommandSpec {
     const char* name;      // as typed
     const char* arguments; // as shown in help, e.g. "ITEM ROW", "[RESID]"
     std::size_t leastArguments, mostArguments;
-    const char* help; // one line: what it does
+    const char* help;    // one line: what it does
+    const char* example; // the command as one would write it
     Outcome (*handler)(Session& session, const Command& command);
     bool redrawsDialog = false; // the current dialog is drawn after it (dialog actions)
     bool redrawsMenu = false;   // in a terminal the menu bar is drawn after it
@@ -29,5 +30,19 @@ const CommandSpec* FindCommand(const std::string& name);
 std::string Usage(const CommandSpec& entry);
 // The help text: one line per command.
 std::string CommandHelp();
+// One command's help: its form, what it does and an example.
+std::string CommandHelp(const CommandSpec& entry);
+// The command nearest to `name`, taken for a typing slip (empty when none is near).
+std::string NearestCommand(const std::string& name);
+// The message for an unknown command, with the nearest one.
+std::string UnknownCommand(const std::string& name);
+// `command` as its handler reads it: the arguments written as PATH or FILE read as
+// paths (see Script.hpp).
+Command WithPathArguments(const Command& command);
+
+// [any thread] The completions of `word` when `before` precedes it on the line: a
+// command's name first, then the numbers a command takes from the menu or the dialogs.
+std::vector<std::string> Completions(const std::string& before, const std::string& word,
+                                     const CompletionContext& context);
 
 } // namespace velmora::host

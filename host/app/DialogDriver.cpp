@@ -1,11 +1,17 @@
 // The session as the kit's dialog driver: it plays the user of modal dialogs,
 // alerts and file dialogs, all on the UI thread (the kit brings questions of
 // background work there, and their workers wait for the answer).
+#include <filesystem>
+
+#include "Commands.hpp"
 #include "FTM.hpp"
 #include "Numbers.hpp"
 #include "Panel.hpp"
 #include "Session.hpp"
+#include "Utf8Paths.hpp"
 #include "velmora/pathform.hpp"
+
+namespace fs = std::filesystem;
 
 namespace velmora::host {
 
@@ -100,15 +106,25 @@ bool Session::OnFileDialog(const kit::FileDialogRequest& request, std::string* c
 {
     transcript.Line(DrawFileDialog(request));
     std::optional<std::string> answer; // empty text: cancel
+    std::string problem;
     Command given;
     if (TakeAnswer("file", &given)) {
+        given = WithPathArguments(given);
         answer = given.name == "file" && given.args.size() == 1 ? given.args[0] : std::string();
+        if (!answer->empty() && !(problem = PathProblem(*answer)).empty()) {
+            Fail(given, problem);
+            failed = stopping = !source.Interactive();
+            answer.reset();
+        }
     } else if (presetFile) {
         answer = presetFile;
         presetFile.reset();
-    } else if (!stopping && source.Interactive() && frontend == nullptr) { // a window asks itself
+    } else if (!stopping && source.Interactive() && frontend == nullptr) {
+        // A person types the path as it is, and is asked again for one that names no place.
         std::string line;
-        answer = source.AskLine("path (empty cancels): ", &line) ? line : std::string();
+        while ((answer = source.AskLine("path (empty cancels): ", &line) ? line : std::string()) &&
+               !answer->empty() && !(problem = PathProblem(*answer)).empty())
+            transcript.Line("error: " + problem);
     }
     if (frontend != nullptr && !stopping)
         answer = frontend->ChooseFile(
@@ -125,6 +141,10 @@ bool Session::OnFileDialog(const kit::FileDialogRequest& request, std::string* c
 #else
     const std::string windows = velmora::pathform::ToWindows(native);
 #endif
+    std::error_code ec;
+    const fs::path folder = PathFromUtf8(native).parent_path();
+    if (!fs::is_directory(folder, ec))
+        transcript.Line("[host] note: there is no folder \"" + Utf8FromPath(folder) + "\" for that file");
     if (chosenPath != nullptr)
         *chosenPath = windows;
     if (filter != nullptr)

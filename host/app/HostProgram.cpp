@@ -10,6 +10,7 @@
 #include "Numbers.hpp"
 #include "Session.hpp"
 #include "TerminalSource.hpp"
+#include "Utf8Paths.hpp"
 #include "kit/Host.hpp"
 #include "velmora/platform.hpp"
 #if defined(VELMORA_WINDOW_HOST)
@@ -55,10 +56,11 @@ bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTermina
     if (!options.scriptFile.empty()) {
         origin = options.scriptFile;
         std::error_code ec;
-        std::ifstream file(options.scriptFile, std::ios::binary);
-        if (fs::is_directory(options.scriptFile, ec) || !file) {
+        const fs::path path = PathFromUtf8(options.scriptFile);
+        std::ifstream file(path, std::ios::binary);
+        if (fs::is_directory(path, ec) || !file) {
             *error = "cannot read the script \"" + options.scriptFile + "\"" +
-                     (fs::is_directory(options.scriptFile, ec) ? ": it is a folder" : "");
+                     (fs::is_directory(path, ec) ? ": it is a folder" : "");
             return false;
         }
         text = ReadAll(file);
@@ -76,6 +78,15 @@ bool ReadCommands(const HostOptions& options, std::istream& in, bool inIsTermina
         return true;
     *error = origin + ": " + *error;
     return false;
+}
+
+// The host's own folder, where the typed lines are kept between runs.
+fs::path HistoryFolder()
+{
+    const fs::path folder = PathFromUtf8(kit::DefaultUserFolder());
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return folder;
 }
 
 } // namespace
@@ -107,6 +118,7 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, s
             {"--window", &HostOptions::window},
             {"--terminal", &HostOptions::terminal},
             {"--timings", &HostOptions::timings},
+            {"--verbose", &HostOptions::verbose},
         };
         bool isSwitch = false;
         for (const auto& [name, target] : switches)
@@ -164,6 +176,7 @@ std::string OptionHelp()
            "                       not in the Windows build, which keeps its terminal host)\n"
            "  --terminal           the terminal host, also where a desktop is there\n"
            "  --timings            report how long each dialog's window took to be drawn (--window)\n"
+           "  --verbose            at a terminal, show every host call as it comes (a script always does)\n"
            "  --script FILE        run the commands of FILE\n"
            "  -c \"CMD; CMD\"        run these commands\n"
            "  --help               this text\n"
@@ -172,7 +185,8 @@ std::string OptionHelp()
            "a person uses the windows, or --script / -c drive them.\n";
 }
 
-int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out)
+int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out,
+            bool lineEditing)
 {
     Transcript transcript(out);
     std::vector<Command> commands;
@@ -214,8 +228,8 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             return 2;
         }
         std::error_code folderError;
-        fs::create_directories(options.pictures, folderError);
-        if (!fs::is_directory(options.pictures)) {
+        fs::create_directories(PathFromUtf8(options.pictures), folderError);
+        if (!fs::is_directory(PathFromUtf8(options.pictures), folderError)) {
             transcript.Line("velmora-host: --pictures: cannot make the folder " + options.pictures);
             return 2;
         }
@@ -230,7 +244,15 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
 
     const std::string userFolder = options.userFolder.empty() ? kit::DefaultUserFolder() : options.userFolder;
     std::error_code ec;
-    fs::create_directories(userFolder, ec);
+    fs::create_directories(PathFromUtf8(userFolder), ec);
+    if (!fs::is_directory(PathFromUtf8(userFolder), ec)) {
+        // The add-on's settings would go nowhere.
+        transcript.Line("velmora-host: cannot make the user folder " + userFolder +
+                        (ec ? ": " + ec.message() : std::string()));
+        return 2;
+    }
+    if (interactive)
+        transcript.SetQuiet(!options.verbose);
     kit::SetSpecialFolder(IO::FileSystem::UserPreferences, userFolder);
     transcript.Line("[host] user folder (special location 14): " + userFolder);
 
@@ -254,7 +276,9 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
 #endif
             std::optional<TerminalSource> terminal;
             if (interactive)
-                terminal.emplace(in, transcript);
+                // The history belongs to the person, not to an add-on's user folder.
+                terminal.emplace(in, transcript, lineEditing,
+                                 lineEditing ? Utf8FromPath(HistoryFolder() / "history") : std::string());
             CommandSource& source = interactive ? static_cast<CommandSource&>(*terminal) : script;
             Session session(host, transcript, source, userFolder, options.shellRecord,
                             DialogPictures(options.pictures));

@@ -19,6 +19,7 @@ struct HostOptions {
     std::string shellRecord;  // --shell-record FILE
     std::string updateServer; // --update-server URL: VELMORA_UPDATE_SERVER for the add-on
     std::string pictures;     // --pictures DIR: a picture of every drawn dialog
+    bool verbose = false;     // --verbose: every host call at a terminal too
     bool help = false;        // --help
     bool window = false;      // --window: the menu and dialogs in windows on the desktop
     bool terminal = false;    // --terminal: the terminal even where a desktop is there
@@ -40,7 +41,11 @@ std::string OptionHelp();
 // and the shell recorder, loads the add-on with the full protocol, runs the session
 // (terminal when `in` is one, else a script), then lets go of the add-on's waiting
 // workers, frees and unloads it. Returns the program's exit status: 0 success, 1 a
-// failed script, 2 a script that cannot be read, 3 an add-on that cannot be loaded.
-int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out);
+// failed script, 2 a script that cannot be read or a user folder that cannot be
+// made, 3 an add-on that cannot be loaded. At a terminal the start is quiet (unless
+// --verbose); `lineEditing` edits the lines typed on standard input (which must be
+// `in` and the terminal) where the build has a line editor.
+int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std::ostream& out,
+            bool lineEditing = false);
 
 } // namespace velmora::host

@@ -30,6 +30,7 @@ void Finish(Command* command, std::vector<Command>* out)
     s.erase(0, start);
     if (IsNumber(command->name) && command->args.empty()) {
         command->args.push_back(command->name);
+        command->pathArgs.push_back(command->name);
         command->name = "menu";
     }
     out->push_back(*command);
@@ -42,19 +43,23 @@ bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>*
     int line = firstLine;
     Command command;
     command.line = line;
-    std::string token;
-    bool inToken = false; // a word or a quoted text is being read
-    bool quoted = false;  // inside double quotes
+    std::string token;     // the argument as a text
+    std::string pathToken; // the same argument as a path
+    bool inToken = false;  // a word or a quoted text is being read
+    char quote = 0;        // inside double (") or single (') quotes
     int quoteLine = line;
 
     auto endToken = [&]() {
         if (!inToken)
             return;
-        if (command.name.empty())
+        if (command.name.empty()) {
             command.name = token;
-        else
+        } else {
             command.args.push_back(token);
+            command.pathArgs.push_back(pathToken);
+        }
         token.clear();
+        pathToken.clear();
         inToken = false;
     };
     auto endCommand = [&]() {
@@ -63,27 +68,33 @@ bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>*
         command = Command();
         command.line = line;
     };
+    auto add = [&](const std::string& asText, const std::string& asPath) {
+        token += asText;
+        pathToken += asPath;
+    };
 
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (quoted) {
+        if (quote != 0) {
             command.source += c;
-            if (c == '\\' && i + 1 < text.size()) {
+            if (c == quote) {
+                quote = 0;
+            } else if (quote == '"' && c == '\\' && i + 1 < text.size()) {
                 char e = text[++i];
                 command.source += e;
-                // Other backslashes stand for themselves (Windows paths read as written).
+                // A path holds no control characters: there only \" and \\ are escapes,
+                // so that "C:\temp\new.txt" is read as written.
+                const std::string asWritten{'\\', e};
                 if (e == 'n' || e == 't' || e == 'r')
-                    token += e == 'n' ? '\n' : e == 't' ? '\t' : '\r';
+                    add(std::string(1, e == 'n' ? '\n' : e == 't' ? '\t' : '\r'), asWritten);
                 else if (e == '\\' || e == '"')
-                    token += e;
+                    add(std::string(1, e), std::string(1, e));
                 else
-                    token += std::string{'\\', e};
-            } else if (c == '"') {
-                quoted = false;
+                    add(asWritten, asWritten);
             } else {
                 if (c == '\n')
                     ++line;
-                token += c;
+                add(std::string(1, c), std::string(1, c));
             }
             continue;
         }
@@ -105,8 +116,8 @@ bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>*
         if (command.name.empty() && !inToken)
             command.line = line;
         command.source += c;
-        if (c == '"') {
-            quoted = true;
+        if (c == '"' || c == '\'') {
+            quote = c;
             inToken = true;
             quoteLine = line;
             continue;
@@ -115,10 +126,10 @@ bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>*
             endToken();
             continue;
         }
-        token += c;
+        add(std::string(1, c), std::string(1, c));
         inToken = true;
     }
-    if (quoted) {
+    if (quote != 0) {
         if (error != nullptr)
             *error = "line " + std::to_string(quoteLine) + ": the quoted text is not closed";
         return false;

@@ -4,10 +4,13 @@
 // The same commands drive the host in a terminal (one or more per line) and in
 // script mode (--script FILE, or -c "cmd; cmd", or a script on standard input when
 // it is not a terminal). Commands are separated by line ends or ";". Arguments are
-// separated by blanks; a text with blanks or ";" is written in double quotes, with
-// the escapes \" \\ \r \n and \t inside (so a script can state a file's exact
-// line ends); any other backslash stands for itself. "#" starts a comment that runs to the end of the line. A
-// bare number N is "menu N".
+// separated by blanks; a text with blanks or ";" is written in quotes. In single
+// quotes it is taken as written, with no escapes (as in a shell). In double quotes
+// \" \\ \r \n and \t are escapes (so a script can state a file's exact line ends)
+// and any other backslash stands for itself; in an argument that is a path (PATH,
+// FILE) only \" and \\ are, so that a Windows path such as "C:\temp\new.txt" is read
+// as written. "#" starts a comment that runs to the end of the line. A bare number
+// N is "menu N".
 #pragma once
 
 #include <functional>
@@ -19,13 +22,21 @@ namespace velmora::host {
 struct Command {
     std::string name; // "menu", "click", ... (a bare number is given as "menu")
     std::vector<std::string> args;
-    int line = 0;       // line of the script where the command starts
-    std::string source; // the command as written
+    std::vector<std::string> pathArgs; // the same arguments read as paths
+    int line = 0;                      // line of the script where the command starts
+    std::string source;                // the command as written
 };
 
 // Splits `text` into commands. False with a message (line included) for a text
 // whose quotes are not closed.
 bool ParseCommands(const std::string& text, int firstLine, std::vector<Command>* out, std::string* error);
+
+// What a terminal offers to complete (Commands.hpp), as the UI thread saw it before
+// the line was asked for: the menu's item numbers, the current dialog's item
+// numbers, the resource numbers of the open dialogs.
+struct CompletionContext {
+    std::vector<long> menuItems, dialogItems, dialogResources;
+};
 
 // Where the commands come from.
 class CommandSource {
@@ -43,6 +54,8 @@ public:
     // for up to the given seconds and says whether it wrote to the transcript (then
     // the prompt is shown again). A source that never waits ignores it.
     virtual void SetWaiting(std::function<bool(double)> wait) { (void)wait; }
+    // What the person may complete in the next line (a source without completion ignores it).
+    virtual void SetCompletions(CompletionContext context) { (void)context; }
 };
 
 class ScriptSource : public CommandSource {

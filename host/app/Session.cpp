@@ -1,10 +1,13 @@
 #include "Session.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 
 #include "Commands.hpp"
+#include "Utf8Paths.hpp"
+#include "velmora/pathform.hpp"
 
 namespace fs = std::filesystem;
 
@@ -63,8 +66,27 @@ int Session::Run()
     return failed ? 1 : 0;
 }
 
+CompletionContext Session::Completable()
+{
+    CompletionContext context;
+    const std::size_t menuItems = host.Menu().Items().size();
+    for (std::size_t number = 1; number <= menuItems; ++number)
+        context.menuItems.push_back(static_cast<long>(number));
+    kit::DialogState state;
+    if (const Int16 dialId = CurrentDialog(); dialId != 0 && kit::GetDialogState(dialId, &state))
+        for (const kit::ItemState& item : state.items)
+            if (item.visible)
+                context.dialogItems.push_back(item.number);
+    for (Int16 dialId : kit::OpenDialogs())
+        if (kit::GetDialogState(dialId, &state))
+            context.dialogResources.push_back(state.resId);
+    return context;
+}
+
 bool Session::Step()
 {
+    if (source.Interactive())
+        source.SetCompletions(Completable());
     Command command;
     if (!source.Next(&command, Prompt())) {
         inputEnded = true;
@@ -94,10 +116,10 @@ Outcome Session::Execute(const Command& command)
     DrawPendingEvents();
     const CommandSpec* entry = FindCommand(command.name);
     if (entry == nullptr)
-        return Fail(command, "unknown command \"" + command.name + "\" (\"help\" lists the commands)");
+        return Fail(command, UnknownCommand(command.name));
     if (command.args.size() < entry->leastArguments || command.args.size() > entry->mostArguments)
         return Fail(command, "usage: " + Usage(*entry));
-    return entry->handler(*this, command);
+    return entry->handler(*this, WithPathArguments(command));
 }
 
 // The UI thread waits: the add-on's background work runs, and what it changed is
@@ -200,12 +222,53 @@ Int16 Session::CurrentDialog()
     return 0;
 }
 
+namespace {
+
+// "C:..." (a drive letter and a colon).
+bool HasDrive(const std::string& path)
+{
+    return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+}
+
+} // namespace
+
 std::string Session::NativePath(const std::string& path) const
 {
-    fs::path p(path);
+#if defined(_WIN32)
+    const std::string written = path;
+#else
+    // Paths in the add-on's Windows form as well: drive Z: is the root of this file
+    // system, and a backslash is a separator.
+    const std::string written =
+        HasDrive(path) || path.find('\\') != std::string::npos ? velmora::pathform::ToPosix(path) : path;
+#endif
+    const fs::path p = PathFromUtf8(written);
     if (p.is_absolute() || userFolder.empty())
-        return p.string();
-    return (fs::path(userFolder) / p).string();
+        return Utf8FromPath(p);
+    return Utf8FromPath(PathFromUtf8(userFolder) / p);
+}
+
+std::string Session::PathProblem(const std::string& path) const
+{
+    if (path.empty())
+        return "the path is empty";
+    for (unsigned char c : path)
+        if (c < 0x20 || c == 0x7f)
+            return "the path \"" + path + "\" holds a control character: no file can be named so";
+#if !defined(_WIN32)
+    if (HasDrive(path) && std::toupper(static_cast<unsigned char>(path[0])) != 'Z')
+        return "the path \"" + path + "\" is on drive " + path.substr(0, 2) +
+               ", which this system does not have (its files are on drive Z:, Z:\\ being /)";
+#else
+    // Wine and Windows answer a drive that is not there as a missing folder; say which.
+    if (HasDrive(path)) {
+        std::error_code ec;
+        if (!fs::exists(PathFromUtf8(path.substr(0, 2) + "\\"), ec))
+            return "the path \"" + path + "\" is on drive " + path.substr(0, 2) +
+                   ", which this system does not have";
+    }
+#endif
+    return std::string();
 }
 
 } // namespace velmora::host

@@ -72,6 +72,8 @@ private:
     bool TakeAnswer(const char* name, Command* answer);
     Int16 CurrentDialog();
     bool FindDialogByResource(Int16 resId, bool visibleOnly, Int16* dialId);
+    // The native path a command's PATH names: relative paths are in the user folder;
+    // natively a path in the add-on's Windows form ("Z:\\tmp\\a.txt") too.
     std::string NativePath(const std::string& path) const;
     // What a command does as a person, through the front end when there is one.
     bool ChooseMenuItem(Int32 item, std::string* whyNot);
@@ -79,6 +81,9 @@ private:
     bool PressRow(Int16 dialId, Int16 item, Int16 row);
     bool PressClose(Int16 dialId);
     bool Picture(const kit::DialogState& dialog, const std::string& nativePath, std::string* message);
+    // Why `path` names no place a file could be (empty when it can name one).
+    std::string PathProblem(const std::string& path) const;
+    CompletionContext Completable();
 
     // Drawing (Drawing.cpp).
     bool DrawPendingEvents();

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Utf8Paths.hpp"
+
 namespace fs = std::filesystem;
 
 namespace velmora::host {
@@ -21,7 +23,7 @@ constexpr char PathSeparator = ':';
 ShellRecord::ShellRecord(std::string recordFile) : file(std::move(recordFile))
 {
     if (Active())
-        std::ofstream(file, std::ios::binary | std::ios::trunc);
+        std::ofstream(PathFromUtf8(file), std::ios::binary | std::ios::trunc);
 }
 
 std::vector<std::string> ShellRecord::LinesAfter(std::size_t skip) const
@@ -29,7 +31,7 @@ std::vector<std::string> ShellRecord::LinesAfter(std::size_t skip) const
     std::vector<std::string> lines;
     if (!Active())
         return lines;
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(PathFromUtf8(file), std::ios::binary);
     std::string line;
     std::size_t index = 0;
     // A line without its line end is still being written: it waits for the next look.
@@ -78,19 +80,24 @@ std::string ShellRecorderFolder()
 
 bool UseShellRecorder(const std::string& file)
 {
-    const fs::path folder(ShellRecorderFolder());
+    const fs::path folder = PathFromUtf8(ShellRecorderFolder());
     std::error_code ec;
     if (!fs::is_regular_file(folder / "xdg-open", ec))
         return false;
-    const std::string record = fs::absolute(file, ec).string();
+    const fs::path record = fs::absolute(PathFromUtf8(file), ec);
+#if defined(_WIN32)
+    // The environment in wide characters: the ANSI code page could not name every folder.
+    const wchar_t* path = _wgetenv(L"PATH");
+    std::wstring newPath = folder.wstring();
+    if (path != nullptr && *path != 0)
+        newPath += wchar_t(PathSeparator) + std::wstring(path);
+    _wputenv_s(L"VELMORA_SHELL_RECORD", record.wstring().c_str());
+    _wputenv_s(L"PATH", newPath.c_str());
+#else
     const char* path = std::getenv("PATH");
     std::string newPath = folder.string();
     if (path != nullptr && *path != 0)
         newPath += PathSeparator + std::string(path);
-#if defined(_WIN32)
-    _putenv_s("VELMORA_SHELL_RECORD", record.c_str());
-    _putenv_s("PATH", newPath.c_str());
-#else
     setenv("VELMORA_SHELL_RECORD", record.c_str(), 1);
     setenv("PATH", newPath.c_str(), 1);
 #endif

@@ -1,6 +1,10 @@
 // The host's report of everything it sees: host calls, panels, alerts, debug
 // output. Lines go to one output stream (standard output for the program, a string
 // stream for tests) and are kept for later inspection. Any thread may write.
+//
+// At a terminal the host is quiet: a host call ("[call] ..." line) is kept but not
+// shown (the "calls" command lists them), and the lines of a load are held back
+// until the load's outcome is known (a summary then stands for them).
 #pragma once
 
 #include <functional>
@@ -16,22 +20,41 @@ public:
     Transcript(const Transcript&) = delete;
     Transcript& operator=(const Transcript&) = delete;
 
-    // Writes `text` followed by a line feed (several lines at once stay together).
+    // [any thread] Writes `text` followed by a line feed (several lines at once stay together).
     void Line(const std::string& text);
-    // Writes `text` as it is (prompts).
+    // [any thread] Writes `text` as it is (prompts).
     void Raw(const std::string& text);
-    // Hands every text written from now on also to `mirror` (null: none), a front
+    // Hands every text shown from now on also to `mirror` (null: none), a front
     // end that shows the transcript. It runs on the writing thread with the
     // transcript locked: it must not block or write to the transcript.
     void SetMirror(std::function<void(const std::string&)> mirror);
-    // Everything written so far.
+    // [any thread] Everything written so far, shown or not.
     std::string Text() const;
 
+    // [any thread] Quiet: host calls are kept, not shown.
+    void SetQuiet(bool quiet);
+    bool Quiet() const;
+    // [any thread] Holds back the lines that follow until Release, which shows them
+    // (`show`, as a quiet transcript shows them) or only their debug output.
+    void Hold();
+    void Release(bool show);
+    // [any thread] Called before anything is shown (null: nothing): a line editor
+    // clears the line being typed, so that output does not run into it.
+    void SetBeforeOutput(void (*before)(void* context), void* context);
+
 private:
+    bool Shown(const std::string& line) const;
+    void Write(const std::string& text);
+
     std::ostream& out;
     mutable std::mutex lock;
     std::string text;
     std::function<void(const std::string&)> mirrored;
+    bool quiet = false;
+    bool holding = false;
+    std::string held;
+    void (*beforeOutput)(void*) = nullptr;
+    void* beforeContext = nullptr;
 };
 
 } // namespace velmora::host

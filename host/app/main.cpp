@@ -1,6 +1,7 @@
 // velmora-host: the stand-in host program. It reads the command line and hands
 // over to the host (HostProgram.hpp); the command language is in Commands.hpp.
 #include <iostream>
+#include <memory>
 #include <string>
 
 #if defined(_WIN32)
@@ -13,6 +14,7 @@
 
 #include "HostProgram.hpp"
 #include "Utf8Arguments.hpp"
+#include "WindowsConsole.hpp"
 
 int main(int argc, char** argv)
 {
@@ -25,9 +27,16 @@ int main(int argc, char** argv)
         std::cerr << "velmora-host: " << error << "\n" << velmora::host::OptionHelp();
         return 2;
     }
+    // A Windows console reads and shows the host's UTF-8 texts through these.
+    const std::unique_ptr<std::ostream> console = velmora::host::ConsoleOutput();
+    // Like std::cin never destroyed: a reader may still wait in it as the process ends.
+    std::istream* typed = velmora::host::ConsoleInput().release();
+    std::ostream& out = console ? *console : std::cout;
     if (options.help) {
-        std::cout << velmora::host::OptionHelp();
+        out << velmora::host::OptionHelp() << std::flush;
         return 0;
     }
-    return velmora::host::RunHost(options, std::cin, VELMORA_ISATTY(0) != 0, std::cout);
+    const bool terminal = VELMORA_ISATTY(0) != 0;
+    return velmora::host::RunHost(options, typed ? *typed : std::cin, terminal, out,
+                                  terminal && VELMORA_ISATTY(1) != 0);
 }

@@ -1,6 +1,7 @@
 #include "special_folders.hpp"
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -31,9 +32,12 @@ void SetSpecialFolder(Int32 id, const std::string& nativePath)
 std::string DefaultUserFolder()
 {
 #if defined(_WIN32)
-    const char* appData = std::getenv("APPDATA");
-    std::string base = appData != nullptr && *appData != 0 ? appData : ".";
-    return base + "\\velmora-host";
+    // In wide characters: a profile folder named in Cyrillic is no ANSI text on a
+    // system of another code page, and the host's paths are UTF-8.
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    const std::u8string base =
+        std::filesystem::path(appData != nullptr && *appData != 0 ? appData : L".").u8string();
+    return std::string(base.begin(), base.end()) + "\\velmora-host";
 #else
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && *config == '/')
