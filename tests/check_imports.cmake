@@ -1,23 +1,30 @@
 # Reads the import table of the Windows add-on file and fails unless every library
 # it imports is a library of Windows itself or the host's kit (KIT). The compiler's
 # own runtime (libstdc++-6.dll, libgcc_s_seh-1.dll, libwinpthread-1.dll) must not
-# appear: in a host's add-on folder it is found nowhere.
+# appear: in a host's add-on folder it is found nowhere. Nor may the network
+# libraries (urlmon.dll, wininet.dll): every host start loads the add-on, and only an
+# update check needs them, which loads them itself.
 execute_process(COMMAND ${TOOL} -p ${ADDON} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot read the import table of ${ADDON}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
-set(system kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll ole32.dll oleaut32.dll urlmon.dll
-           wininet.dll msvcrt.dll ucrtbase.dll shlwapi.dll comctl32.dll comdlg32.dll version.dll ws2_32.dll
-           bcrypt.dll crypt32.dll)
+set(system kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll ole32.dll oleaut32.dll msvcrt.dll
+           ucrtbase.dll shlwapi.dll comctl32.dll comdlg32.dll version.dll ws2_32.dll bcrypt.dll crypt32.dll)
 string(TOLOWER "${KIT}" kit)
+set(network urlmon.dll wininet.dll)
 set(imports)
 set(foreign)
+set(loaded_at_start)
 foreach(line ${lines})
   string(REGEX REPLACE "^DLL Name: " "" name "${line}")
   string(STRIP "${name}" name)
   string(TOLOWER "${name}" lower)
   list(APPEND imports ${name})
+  list(FIND network ${lower} is_network)
+  if(NOT is_network EQUAL -1)
+    list(APPEND loaded_at_start ${name})
+  endif()
   list(FIND system ${lower} known)
   if(known EQUAL -1 AND NOT lower STREQUAL kit AND NOT lower MATCHES "^api-ms-win-")
     list(APPEND foreign ${name})
@@ -30,6 +37,9 @@ endif()
 list(FIND imports ${KIT} has_kit)
 if(has_kit EQUAL -1)
   message(FATAL_ERROR "the add-on does not import the host's kit ${KIT}: [${imports}]")
+endif()
+if(loaded_at_start)
+  message(FATAL_ERROR "the add-on loads network libraries with itself: [${loaded_at_start}]")
 endif()
 if(foreign)
   message(FATAL_ERROR "the add-on imports libraries that a host's add-on folder does not hold: [${foreign}]")

@@ -1,15 +1,12 @@
 #include "update/ShellOpen.hpp"
 
-#include <cstring>
-
 #include "IO.hpp"
 #include "velmora/platform.hpp"
 
 bool OpenUrl(const TS_String& address)
 {
-    const EncodedBytes bytes = address.ToBytes(TextEncoding::Ansi);
-    if (bytes.data != nullptr)
-        velmora::platform::ShellOpen(bytes.data);
+    if (!address.IsNull())
+        velmora::platform::ShellOpen(address.GetUnits());
     return true;
 }
 
@@ -29,16 +26,12 @@ bool OpenDocument(const TS_String& path)
     if (whole.EndsWith(TS_String("\\")))
         whole = whole.Mid(0, whole.GetLength() - 1);
 
-    // A cut path, or one whose characters the ANSI code page replaces, names another
-    // file or none: such a path is refused, so that the caller tells the user the
-    // document cannot be opened instead of opening something else.
-    const EncodedBytes bytes = whole.ToBytes(TextEncoding::Ansi);
-    if (bytes.data == nullptr || std::strlen(bytes.data) > velmora::platform::ShellPathLimit())
+    // The path goes to the shell in its own units, whatever script its names are in;
+    // a path the shell would cut names another file or none, so it is refused and
+    // the caller tells the user the document cannot be opened.
+    if (whole.IsNull() || whole.GetLength() > velmora::platform::ShellPathLimit())
         return false;
-    const TS_String roundTrip(bytes.data, TextEncoding::Ansi);
-    if (roundTrip.Compare(0, whole) != 0)
-        return false;
-    velmora::platform::ShellOpen(bytes.data);
+    velmora::platform::ShellOpen(whole.GetUnits());
     return true;
 }
 

@@ -1,6 +1,8 @@
 // The shell's "open" verb on POSIX systems: xdg-open, the desktop's own hand-off.
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -13,20 +15,14 @@ extern char** environ;
 namespace velmora::platform {
 namespace {
 
-// The add-on speaks the ANSI code page; the desktop's command lines are UTF-8.
-bool AnsiToUtf8(const char* ansi, std::string* utf8)
+// The desktop's command lines are UTF-8.
+bool Utf8Of(const Unit* text, std::string* utf8)
 {
-    int units = MultiByteToWide(0, ansi, -1, nullptr, 0);
-    if (units <= 0)
-        return false;
-    std::vector<Unit> wide(static_cast<std::size_t>(units));
-    if (MultiByteToWide(0, ansi, -1, wide.data(), units) != units)
-        return false;
-    int bytes = WideToMultiByte(65001, wide.data(), units, nullptr, 0);
+    const int bytes = WideToMultiByte(65001, text, -1, nullptr, 0);
     if (bytes <= 0)
         return false;
     std::string out(static_cast<std::size_t>(bytes), '\0');
-    if (WideToMultiByte(65001, wide.data(), units, out.data(), bytes) != bytes)
+    if (WideToMultiByte(65001, text, -1, out.data(), bytes) != bytes)
         return false;
     out.resize(static_cast<std::size_t>(bytes) - 1); // the terminator
     *utf8 = std::move(out);
@@ -52,12 +48,12 @@ std::string PosixForm(const std::string& windowsPath)
 
 } // namespace
 
-bool ShellOpen(const char* target)
+bool ShellOpen(const Unit* target)
 {
     if (target == nullptr)
         return false;
     std::string argument;
-    if (!AnsiToUtf8(target, &argument))
+    if (!Utf8Of(target, &argument))
         return false;
     if (IsWindowsPath(argument))
         argument = PosixForm(argument);
@@ -74,12 +70,33 @@ bool ShellOpen(const char* target)
     std::vector<char> scriptCopy(script, script + sizeof script);
     char* arguments[] = {shell, option, scriptCopy.data(), name, argument.data(), nullptr};
 
+    // The opener gets nothing of the host's but the environment: no descriptor (an
+    // open list file, a socket of a transfer) and none of the signal dispositions
+    // or blocked signals of the calling thread.
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0)
         return false;
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) {
+        posix_spawnattr_destroy(&attributes);
+        return false;
+    }
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    int failed = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
+                                                           POSIX_SPAWN_SETSIGDEF);
+    failed = failed != 0 ? failed : posix_spawnattr_setsigmask(&attributes, &none);
+    failed = failed != 0 ? failed : posix_spawnattr_setsigdefault(&attributes, &all);
+    failed = failed != 0 ? failed : posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    failed = failed != 0 ? failed : posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    failed = failed != 0 ? failed : posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    failed = failed != 0 ? failed : posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t child = 0;
-    int failed = posix_spawn(&child, shell, nullptr, &attributes, arguments, environ);
+    if (failed == 0)
+        failed = posix_spawn(&child, shell, &actions, &attributes, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (failed != 0)
         return false;

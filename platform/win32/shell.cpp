@@ -7,13 +7,15 @@
 
 namespace velmora::platform {
 
-bool ShellOpen(const char* target)
+bool ShellOpen(const Unit* target)
 {
+    static_assert(sizeof(Unit) == sizeof(wchar_t));
     if (target == nullptr)
         return false;
     // The result is not looked at: a missing browser or association is the user's
     // system, not a failure of the add-on's.
-    ::ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(target), nullptr, nullptr,
+                    SW_SHOWNORMAL);
     return true;
 }
 

@@ -71,8 +71,18 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
         commandLine += L" " + QuoteArgument(WideFromUtf8(arg));
 
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE output = CreateFileW(fs::path(outputFile).wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A program run just before may hold the file for a moment after its end: Wine
+    // tears a process down after its handle is signalled (longer while sockets of
+    // an ended transfer close).
+    HANDLE output = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 50 && output == INVALID_HANDLE_VALUE; ++attempt) {
+        output = CreateFileW(fs::path(outputFile).wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (output == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION)
+            break;
+        if (output == INVALID_HANDLE_VALUE)
+            Sleep(100);
+    }
     HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (output == INVALID_HANDLE_VALUE)

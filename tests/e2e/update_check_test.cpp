@@ -66,12 +66,14 @@ protected:
 
     // The script goes through a UTF-8 file: a command line carries only the ANSI
     // code page's characters to a Windows program.
-    velmora::e2e::ProgramRun Host(const std::string& server, const std::string& script)
+    // `user` (UTF-8) replaces the user folder.
+    velmora::e2e::ProgramRun Host(const std::string& server, const std::string& script,
+                                  const std::string& user = "")
     {
         WriteFileBytes(work.File("script.vhs"), script);
         return RunProgram(HostProgram(),
-                          {"--user-folder", userFolder.Native(), "--update-server", server, "--shell-record",
-                           ShellRecordFile(), "--script", work.File("script.vhs")},
+                          {"--user-folder", user.empty() ? userFolder.Native() : user, "--update-server",
+                           server, "--shell-record", ShellRecordFile(), "--script", work.File("script.vhs")},
                           work.File("output.txt"));
     }
     // Under Wine the browser hand-off reaches the recording xdg-open with the POSIX
@@ -119,49 +121,66 @@ TEST_F(UpdateCheckTest, ANewerBuildIsReportedAndItsPagesGoToTheBrowser)
         const char* addOnLine;
         const char* libraryLine;
         const char* lang;
+        const char* newUser; // a new user's folder of this name (UTF-8), else the configured one
     } cases[] = {
         {"int", "An update is available on the Tessaro web site.",
-         "VelmoraLibrary plug-in: update available!", "Your Velmora Library is up-to-date!", "1"},
+         "VelmoraLibrary plug-in: update available!", "Your Velmora Library is up-to-date!", "1", nullptr},
         {"ita", "È disponibile un aggiornamento sul sito web di Tessaro.",
-         "Plug-in VelmoraLibrary: aggiornamento disponibile!", "La tua Libreria Velmora è aggiornata!", "0"},
+         "Plug-in VelmoraLibrary: aggiornamento disponibile!", "La tua Libreria Velmora è aggiornata!", "0",
+         nullptr},
+        // A user name the ANSI code page (1252) cannot write: the list file goes there all the same.
+        {"int", "An update is available on the Tessaro web site.",
+         "VelmoraLibrary plug-in: update available!", "Your Velmora Library is up-to-date!", "1", "Ωμέγα"},
     };
     for (const Case& c : cases) {
-        WriteConfig(std::string("$AutoUpdate: 0\r\n$Language_str: ") + c.language + "\r\n");
+        std::string user;
+        if (c.newUser != nullptr) {
+            const std::string name = c.newUser;
+            const std::filesystem::path folder =
+                std::filesystem::path(userFolder.Native()) / std::u8string(name.begin(), name.end());
+            std::filesystem::create_directories(folder);
+            const std::u8string utf8 = folder.u8string();
+            user.assign(utf8.begin(), utf8.end());
+        } else {
+            WriteConfig(std::string("$AutoUpdate: 0\r\n$Language_str: ") + c.language + "\r\n");
+        }
         const std::string server = Server("newer");
         const std::string page =
             server + "/update_plugins/updates.htm?acver=19&lang=" + c.lang + "&addon=VelmoraLibrary";
         const std::string waitForResult = std::string("wait-text 4 \"") + c.addOnLine + "\" 20\n";
-        auto run = Host(server, "menu 3\n" + waitForResult +
-                                    "expect-title \"VelmoraLibrary\"\n"
-                                    "expect-text 3 \"" +
-                                    c.status +
-                                    "\"\n"
-                                    "expect-text 6 \"" +
-                                    c.libraryLine +
-                                    "\"\n"
-                                    "expect-enabled 5\n"
-                                    "expect-visible 7\n"
-                                    "expect-visible 1\n"
-                                    "click 5\n"
-                                    "expect-no-dialog 32755\n"
-                                    "expect-shell \"" +
-                                    page +
-                                    "\"\n"
-                                    // The library's button adds its own key; the news button the home page.
-                                    "menu 3\n" +
-                                    waitForResult +
-                                    "click 7\n"
-                                    "expect-shell \"" +
-                                    page +
-                                    "&lib=Unknown\"\n"
-                                    "menu 3\n" +
-                                    waitForResult +
-                                    "click 1\n"
-                                    "expect-shell \"" VELMORA_HOME_PAGE "/\"\n"
-                                    "expect-alerts 0\n"
-                                    "expect-call \"ACAPI_UnregisterModelessWindow\"\n"
-                                    "quit");
-        EXPECT_EQ(run.exitCode, 0) << c.language << "\n" << run.output;
+        auto run = Host(server,
+                        "menu 3\n" + waitForResult +
+                            "expect-title \"VelmoraLibrary\"\n"
+                            "expect-text 3 \"" +
+                            c.status +
+                            "\"\n"
+                            "expect-text 6 \"" +
+                            c.libraryLine +
+                            "\"\n"
+                            "expect-enabled 5\n"
+                            "expect-visible 7\n"
+                            "expect-visible 1\n"
+                            "click 5\n"
+                            "expect-no-dialog 32755\n"
+                            "expect-shell \"" +
+                            page +
+                            "\"\n"
+                            // The library's button adds its own key; the news button the home page.
+                            "menu 3\n" +
+                            waitForResult +
+                            "click 7\n"
+                            "expect-shell \"" +
+                            page +
+                            "&lib=Unknown\"\n"
+                            "menu 3\n" +
+                            waitForResult +
+                            "click 1\n"
+                            "expect-shell \"" VELMORA_HOME_PAGE "/\"\n"
+                            "expect-alerts 0\n"
+                            "expect-call \"ACAPI_UnregisterModelessWindow\"\n"
+                            "quit",
+                        user);
+        EXPECT_EQ(run.exitCode, 0) << c.language << " " << user << "\n" << run.output;
     }
 }
 

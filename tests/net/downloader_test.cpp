@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -21,6 +22,10 @@
 #include "update/Downloader.hpp"
 #include "update/VersionList.hpp"
 #include "velmora/platform.hpp"
+
+#ifdef _WIN32
+#include "WinDownloadFileCallbackImpl.hpp"
+#endif
 
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
@@ -41,6 +46,16 @@ std::string Environment(const char* name)
 std::string ServerUrl(const std::string& mode)
 {
     return Environment("VELMORA_UPDATE_SERVER") + "/" + mode + "/update_plugins/versions16.txt";
+}
+
+bool UnderWine()
+{
+#ifdef _WIN32
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
 
 struct Call {
@@ -137,8 +152,11 @@ protected:
     void TearDown() override { kit::SetSpecialFolder(14, ""); }
 
     // Downloads into the local list file and waits for the final state.
+    // The target is created anew: a list left by the last download is removed first,
+    // as the check does once it has read it.
     std::vector<Call> Download(const std::string& url, Recorder::Answer answer = nullptr)
     {
+        std::remove(ListFile().c_str());
         Recorder recorder(answer);
         TS_String target;
         EXPECT_TRUE(VersionListPath(&target));
@@ -162,8 +180,9 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
     struct Row {
         const char* mode;
         Int32 final;
-        O outcome;    // of the comparison with the downloaded list (Failed: no file is left)
-        bool noTotal; // the server announces no length
+        O outcome;            // of the comparison with the downloaded list (Failed: no file is left)
+        bool noTotal;         // the server announces no length
+        bool framing = false; // the fault is in the chunks' framing
     } rows[] = {
         {"newer", DownloadDone, O::UpdateAvailable, false},
         {"up-to-date", DownloadDone, O::UpToDate, false},
@@ -180,8 +199,23 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
         {"short-body", DownloadFailed, O::Failed, false},
         {"too-large", DownloadFailed, O::Failed, false},
         {"too-large-chunked", DownloadFailed, O::Failed, true},
+        {"endless-chunked", DownloadFailed, O::Failed, true},
+        {"closed", DownloadFailed, O::Failed, false},
+        {"not-http", DownloadFailed, O::Failed, false},
+        {"broken-chunk", DownloadFailed, O::Failed, false, true},
+        {"cut-chunk", DownloadFailed, O::Failed, false, true},
+        {"redirect-loop", DownloadFailed, O::Failed, false},
+        {"redirect-file", DownloadFailed, O::Failed, false},
+        {"redirect-ftp", DownloadFailed, O::Failed, false},
     };
     for (const Row& row : rows) {
+        // Wine's wininet takes a broken chunk-size line or a connection closed inside
+        // a chunk for the body's end, and says so to nothing above it.
+        if (row.framing && UnderWine())
+            continue;
+#ifdef _WIN32
+        const long callbacksBefore = WinDownloadFileCallbackImpl::Live();
+#endif
         const std::vector<Call> calls = Download(ServerUrl(row.mode));
         ExpectWellFormed(calls, row.mode);
         ASSERT_FALSE(calls.empty()) << row.mode;
@@ -209,6 +243,15 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
         }
 #endif
         EXPECT_EQ(CompareWithVersionList(TS_String(Installed)), row.outcome) << row.mode;
+#ifdef _WIN32
+        // urlmon let go of the status callback object, which freed itself. (Wine's
+        // urlmon holds an ended binding while its server still sends.)
+        if (UnderWine() && std::string(row.mode) == "endless-chunked")
+            continue;
+        for (int i = 0; i < 200 && WinDownloadFileCallbackImpl::Live() != callbacksBefore; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(WinDownloadFileCallbackImpl::Live(), callbacksBefore) << row.mode;
+#endif
     }
 }
 
@@ -326,15 +369,11 @@ TEST_F(DownloaderTest, CancelDuringASlowTransferAbortsAtTheNextProgressReport)
 }
 
 // When the add-on is released its workers are asked to stop: a transfer ends at
-// once as aborted instead of running on (the trickle takes 4 s), and natively even
-// one whose server has sent nothing ends (libcurl would wait 60 s for a byte).
+// once as aborted instead of running on (the trickle takes 4 s), and so does one
+// whose server has sent nothing (which would otherwise wait a minute for a byte).
 TEST_F(DownloaderTest, AStopAskedOfTheWorkersAbortsARunningTransfer)
 {
-    std::vector<std::string> modes = {"trickle"};
-#if !defined(_WIN32)
-    modes.push_back("stall");
-#endif
-    for (const std::string& mode : modes) {
+    for (const std::string mode : {"trickle", "stall"}) {
         Recorder recorder;
         TS_String target;
         ASSERT_TRUE(VersionListPath(&target));

@@ -116,7 +116,7 @@ TEST(TransferReporterTest, ACallbackThatThrowsStopsTheTransferAsAFailure)
 
 #ifdef _WIN32
 
-// Records the events urlmon's status reports turn into.
+// Records the events urlmon's notifications turn into.
 class EventLog final : public velmora::platform::TransferObserver {
 public:
     bool OnBeginData() override { return Add("begin"); }
@@ -125,7 +125,9 @@ public:
         return Add("data " + std::to_string(received) + "/" + std::to_string(total));
     }
     bool OnEndData() override { return Add("end"); }
+    bool AbortRequested() override { return abort; }
     bool answer = false;
+    bool abort = false;
     std::vector<std::string> events;
 
 private:
@@ -136,143 +138,157 @@ private:
     }
 };
 
-TEST(WinDownloadFileCallbackImplTest, AnswersOnlyItsOwnInterfaces)
+// The callback object as the downloading thread holds it: one reference of its own.
+struct Held {
+    explicit Held(EventLog& log, const wchar_t* url = L"http://127.0.0.1/list.txt")
+        : callback(WinDownloadFileCallbackImpl::Create(log, 1024, INVALID_HANDLE_VALUE, url))
+    {
+    }
+    ~Held() { callback->Release(); }
+    WinDownloadFileCallbackImpl* operator->() const { return callback; }
+    WinDownloadFileCallbackImpl* callback;
+};
+
+TEST(WinDownloadFileCallbackImplTest, AnswersOnlyItsOwnInterfacesAndFreesItselfAtTheLastRelease)
 {
-    EventLog log;
-    WinDownloadFileCallbackImpl callback(log, 1024);
-    struct Row {
-        const char* name;
-        const IID& iid;
-        bool known;
-    } rows[] = {
-        {"IUnknown", IID_IUnknown, true},
-        {"IBindStatusCallback", IID_IBindStatusCallback, true},
-        {"IHttpNegotiate", IID_IHttpNegotiate, true},
-        {"IStream", IID_IStream, false},
-        {"IServiceProvider", IID_IServiceProvider, false},
-        {"IAuthenticate", IID_IAuthenticate, false},
-    };
-    ULONG count = callback.AddRef();
-    for (const Row& row : rows) {
-        void* out = reinterpret_cast<void*>(1);
-        const HRESULT result = callback.QueryInterface(row.iid, &out);
-        if (row.known) {
-            EXPECT_EQ(result, S_OK) << row.name;
-            EXPECT_NE(out, nullptr) << row.name;
-            EXPECT_EQ(callback.AddRef(), count + 2) << row.name << ": QueryInterface adds a reference";
-            count = callback.Release();
-            count = callback.Release();
-        } else {
-            EXPECT_EQ(result, static_cast<HRESULT>(0x80004002)) << row.name;
-            EXPECT_EQ(out, nullptr) << row.name;
+    const long before = WinDownloadFileCallbackImpl::Live();
+    WinDownloadFileCallbackImpl* kept = nullptr;
+    {
+        EventLog log;
+        Held callback(log);
+        EXPECT_EQ(WinDownloadFileCallbackImpl::Live(), before + 1);
+        struct Row {
+            const char* name;
+            const IID& iid;
+            bool known;
+        } rows[] = {
+            {"IUnknown", IID_IUnknown, true},
+            {"IBindStatusCallback", IID_IBindStatusCallback, true},
+            {"IHttpNegotiate", IID_IHttpNegotiate, true},
+            {"IStream", IID_IStream, false},
+            {"IServiceProvider", IID_IServiceProvider, false},
+            {"IAuthenticate", IID_IAuthenticate, false},
+        };
+        for (const Row& row : rows) {
+            void* out = reinterpret_cast<void*>(1);
+            const HRESULT result = callback->QueryInterface(row.iid, &out);
+            if (row.known) {
+                EXPECT_EQ(result, S_OK) << row.name;
+                EXPECT_NE(out, nullptr) << row.name;
+                EXPECT_EQ(callback->Release(), 1u) << row.name << ": QueryInterface adds a reference";
+            } else {
+                EXPECT_EQ(result, static_cast<HRESULT>(0x80004002)) << row.name;
+                EXPECT_EQ(out, nullptr) << row.name;
+            }
         }
+        EXPECT_EQ(callback->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+        // urlmon keeps a reference past the transfer's end: the observer is gone by then.
+        kept = callback.callback;
+        kept->AddRef();
+        kept->Detach();
     }
-    void* self = nullptr;
-    ASSERT_EQ(callback.QueryInterface(IID_IBindStatusCallback, &self), S_OK);
-    EXPECT_EQ(self, static_cast<IBindStatusCallback*>(&callback));
-    callback.Release();
-    EXPECT_EQ(callback.QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+    EXPECT_EQ(WinDownloadFileCallbackImpl::Live(), before + 1) << "freed while urlmon still holds it";
+    EXPECT_EQ(kept->OnDataAvailable(BSCF_LASTDATANOTIFICATION, 0, nullptr, nullptr), E_ABORT);
+    EXPECT_EQ(kept->Release(), 0u);
+    EXPECT_EQ(WinDownloadFileCallbackImpl::Live(), before) << "not freed at the last reference";
 }
 
-TEST(WinDownloadFileCallbackImplTest, CountsReferencesWithoutEverFreeingItself)
-{
-    EventLog log;
-    WinDownloadFileCallbackImpl callback(log, 1024);
-    const ULONG first = callback.AddRef();
-    EXPECT_EQ(callback.AddRef(), first + 1);
-    EXPECT_EQ(callback.Release(), first);
-    EXPECT_EQ(callback.Release(), first - 1);
-    // Down to zero and below: the object lives on (it is on the worker's stack).
-    while (callback.Release() != 0) {
-    }
-    EXPECT_EQ(callback.AddRef(), 1u);
-}
-
-TEST(WinDownloadFileCallbackImplTest, FixedSlotsAnswerAsUrlmonExpects)
-{
-    EventLog log;
-    WinDownloadFileCallbackImpl callback(log, 1024);
-    LONG priority = 7;
-    EXPECT_EQ(callback.OnStartBinding(0, nullptr), S_OK);
-    EXPECT_EQ(callback.GetPriority(&priority), E_NOTIMPL);
-    EXPECT_EQ(priority, 7);
-    EXPECT_EQ(callback.OnLowResource(0), S_OK);
-    EXPECT_EQ(callback.OnStopBinding(S_OK, nullptr), S_OK);
-    DWORD flags = 0x55;
-    EXPECT_EQ(callback.GetBindInfo(&flags, nullptr), S_OK);
-    EXPECT_EQ(flags, 0x55u);
-    EXPECT_EQ(callback.OnDataAvailable(0, 0, nullptr, nullptr), S_OK);
-    EXPECT_EQ(callback.OnObjectAvailable(IID_IUnknown, nullptr), S_OK);
-    EXPECT_TRUE(log.events.empty());
-}
-
-TEST(WinDownloadFileCallbackImplTest, ProgressReportsBecomeEvents)
+TEST(WinDownloadFileCallbackImplTest, OnlyA2xxStatusOfAnHttpReplyLetsDataThrough)
 {
     struct Row {
         const char* name;
-        ULONG progress, progressMax, status;
-        std::vector<std::string> events;
+        DWORD status;
+        const wchar_t* headers;
+        bool passes;
     } rows[] = {
-        {"begin of the data", 0, 100, BINDSTATUS_BEGINDOWNLOADDATA, {"begin"}},
-        {"data with a total", 40, 100, BINDSTATUS_DOWNLOADINGDATA, {"data 40/100"}},
-        {"data without a total", 40, 0, BINDSTATUS_DOWNLOADINGDATA, {"data 40/0"}},
-        {"end of the data", 3, 9, BINDSTATUS_ENDDOWNLOADDATA, {"end"}},
-        {"connecting", 0, 0, BINDSTATUS_CONNECTING, {}},
-        {"redirecting", 0, 0, BINDSTATUS_REDIRECTING, {}},
-        {"MIME type", 0, 0, BINDSTATUS_MIMETYPEAVAILABLE, {}},
-        {"sending the request", 0, 0, BINDSTATUS_SENDINGREQUEST, {}},
-    };
-    for (const Row& row : rows) {
-        for (bool abort : {false, true}) {
-            EventLog log;
-            log.answer = abort;
-            WinDownloadFileCallbackImpl callback(log, 1024);
-            const HRESULT result = callback.OnProgress(row.progress, row.progressMax, row.status, L"text");
-            EXPECT_EQ(log.events, row.events) << row.name;
-            EXPECT_EQ(result, abort && !row.events.empty() ? E_ABORT : S_OK) << row.name;
-        }
-    }
-}
-
-TEST(WinDownloadFileCallbackImplTest, AfterAnAbortNothingMoreIsReported)
-{
-    EventLog log;
-    log.answer = true;
-    WinDownloadFileCallbackImpl callback(log, 1024);
-    EXPECT_EQ(callback.OnProgress(10, 100, BINDSTATUS_BEGINDOWNLOADDATA, L""), E_ABORT);
-    EXPECT_TRUE(callback.AbortAsked());
-    log.answer = false;
-    EXPECT_EQ(callback.OnProgress(50, 100, BINDSTATUS_DOWNLOADINGDATA, L""), E_ABORT);
-    EXPECT_EQ(callback.OnProgress(100, 100, BINDSTATUS_ENDDOWNLOADDATA, L""), E_ABORT);
-    EXPECT_EQ(log.events, std::vector<std::string>{"begin"});
-    EXPECT_FALSE(callback.Failed());
-}
-
-TEST(WinDownloadFileCallbackImplTest, AnErrorStatusOrTooMuchDataStopsWithoutReports)
-{
-    struct Row {
-        const char* name;
-        DWORD httpStatus;
-        ULONG progress, progressMax;
-        bool stops;
-    } rows[] = {
-        {"200", 200, 10, 100, false},
-        {"404", 404, 10, 100, true},
-        {"500", 500, 10, 100, true},
-        {"more than the bound", 200, 1025, 0, true},
-        {"announced more than the bound", 200, 10, 1025, true},
-        {"exactly the bound", 200, 1024, 1024, false},
+        {"200", 200, L"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n", true},
+        {"204", 204, L"HTTP/1.0 204 No Content\r\nDate: Fri, 03 Aug 2018 10:00:00 GMT\r\n\r\n", true},
+        {"302 not followed", 302, L"HTTP/1.1 302 Found\r\nLocation: file:///C:/x\r\n\r\n", false},
+        {"404", 404, L"HTTP/1.1 404 Not Found\r\n\r\n", false},
+        {"500", 500, L"HTTP/1.1 500 Internal Server Error\r\n\r\n", false},
+        {"no status line (HTTP/0.9)", 200, L"", false},
+        {"HTTP/0.9 as wininet presents it", 200, L"HTTP/1.0 200 OK\r\n\r\n", false},
+        {"no headers at all", 200, nullptr, false},
+        {"announced past the bound", 200, L"HTTP/1.1 200 OK\r\ncontent-length: 1025\r\n\r\n", false},
+        {"exactly the bound", 200, L"HTTP/1.1 200 OK\r\nContent-Length:1024\r\n\r\n", true},
     };
     for (const Row& row : rows) {
         EventLog log;
-        WinDownloadFileCallbackImpl callback(log, 1024);
-        EXPECT_EQ(callback.OnResponse(row.httpStatus, L"", nullptr, nullptr), S_OK) << row.name;
-        const HRESULT result =
-            callback.OnProgress(row.progress, row.progressMax, BINDSTATUS_DOWNLOADINGDATA, L"");
-        EXPECT_EQ(result, row.stops ? E_ABORT : S_OK) << row.name;
-        EXPECT_EQ(log.events.empty(), row.stops) << row.name;
-        EXPECT_EQ(callback.Failed(), row.stops) << row.name;
+        Held callback(log);
+        EXPECT_EQ(callback->OnResponse(row.status, row.headers, nullptr, nullptr),
+                  row.passes ? S_OK : E_ABORT)
+            << row.name;
+        EXPECT_EQ(callback->Result(), row.passes ? WinDownloadFileCallbackImpl::Outcome::Running
+                                                 : WinDownloadFileCallbackImpl::Outcome::Failed)
+            << row.name;
+        // A body that then arrives is passed on only after a 2xx status.
+        IStream* body = nullptr;
+        ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, &body), S_OK);
+        ULONG written = 0;
+        body->Write("abc", 3, &written);
+        const LARGE_INTEGER start{};
+        body->Seek(start, STREAM_SEEK_SET, nullptr);
+        STGMEDIUM medium{};
+        medium.tymed = TYMED_ISTREAM;
+        medium.pstm = body;
+        EXPECT_EQ(callback->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION, 3, nullptr, &medium),
+                  row.passes ? S_OK : E_ABORT)
+            << row.name;
+        body->Release();
+        EXPECT_EQ(log.events.size(), row.passes ? 2u : 0u) << row.name;
     }
+}
+
+TEST(WinDownloadFileCallbackImplTest, RedirectsOnlyWithinTheWebAndNeverDownToPlainHttp)
+{
+    std::wstring loop[11];
+    for (std::wstring& hop : loop)
+        hop = L"http://127.0.0.1/a";
+    struct Row {
+        const char* name;
+        const wchar_t* start;
+        std::vector<std::wstring> hops;
+        bool passes;
+    } rows[] = {
+        {"to https", L"http://a/", {L"https://b/"}, true},
+        {"ten hops", L"http://a/", std::vector<std::wstring>(loop, loop + 10), true},
+        {"eleven hops", L"http://a/", std::vector<std::wstring>(loop, loop + 11), false},
+        {"to file://", L"http://a/", {L"file:///C:/windows/win.ini"}, false},
+        {"to ftp://", L"http://a/", {L"FTP://a/list.txt"}, false},
+        {"from https to http", L"https://a/", {L"http://a/"}, false},
+        {"from https to http later", L"http://a/", {L"https://a/", L"http://a/"}, false},
+        {"HTTPS in capitals stays secure", L"http://a/", {L"HTTPS://a/", L"https://b/"}, true},
+    };
+    for (const Row& row : rows) {
+        EventLog log;
+        Held callback(log, row.start);
+        HRESULT last = S_OK;
+        for (const std::wstring& hop : row.hops)
+            last = callback->OnProgress(0, 0, BINDSTATUS_REDIRECTING, hop.c_str());
+        EXPECT_EQ(last, row.passes ? S_OK : E_ABORT) << row.name;
+        EXPECT_EQ(callback->Result() == WinDownloadFileCallbackImpl::Outcome::Failed, !row.passes)
+            << row.name;
+    }
+}
+
+TEST(WinDownloadFileCallbackImplTest, AnAbortAskedIsAnsweredFromEverySlot)
+{
+    EventLog log;
+    Held callback(log);
+    EXPECT_EQ(callback->OnStartBinding(0, nullptr), S_OK);
+    EXPECT_EQ(callback->OnResponse(200, L"HTTP/1.1 200 OK\r\nServer: loopback\r\n\r\n", nullptr, nullptr),
+              S_OK);
+    log.abort = true;
+    LPWSTR headers = reinterpret_cast<LPWSTR>(1);
+    EXPECT_EQ(callback->BeginningTransaction(L"http://a/", L"", 0, &headers), E_ABORT);
+    EXPECT_EQ(headers, nullptr);
+    EXPECT_EQ(callback->OnProgress(0, 0, BINDSTATUS_DOWNLOADINGDATA, L""), E_ABORT);
+    EXPECT_EQ(callback->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION, 0, nullptr, nullptr), E_ABORT);
+    EXPECT_EQ(callback->OnResponse(200, L"HTTP/1.1 200 OK\r\nServer: loopback\r\n\r\n", nullptr, nullptr),
+              E_ABORT);
+    EXPECT_EQ(callback->OnStopBinding(S_OK, nullptr), S_OK);
+    EXPECT_EQ(callback->Result(), WinDownloadFileCallbackImpl::Outcome::Aborted);
+    EXPECT_TRUE(log.events.empty());
 }
 
 #endif

@@ -1,10 +1,11 @@
 // Addresses and documents handed to the shell, observed where they arrive: a
-// recording xdg-open first on PATH (POSIX). Under Windows the hand-off is
-// ShellExecuteA; there only the results are checked here, and the end-to-end tests
-// observe the browser hand-off.
+// recording xdg-open first on PATH (POSIX), which also notes what it inherited.
+// Under Windows the hand-off is ShellExecuteW; there only the results are checked
+// here, and the end-to-end tests observe the browser hand-off.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@
 #include "shell_recorder.hpp"
 #include "test_support.hpp"
 #include "update/ShellOpen.hpp"
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <pthread.h>
+#endif
 
 namespace {
 
@@ -63,8 +69,21 @@ protected:
     TempFolder documents;
 };
 
-TEST_F(ShellRecordTest, AddressesArriveUnchangedWhateverTheyHold)
+TEST_F(ShellRecordTest, AddressesArriveUnchangedAndTheOpenerInheritsNothingOfTheHost)
 {
+#if !defined(_WIN32)
+    // A file the host holds open (inheritable), a signal blocked on the calling
+    // thread and one ignored by the host: none may reach the opener.
+    const std::string held = documents.File("held-by-the-host.txt");
+    std::FILE* file = std::fopen(held.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    sigset_t blocked;
+    sigset_t previous;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &blocked, &previous), 0);
+    const auto ignoredBefore = std::signal(SIGUSR2, SIG_IGN);
+#endif
     const char* addresses[] = {
         "http://127.0.0.1:8080/update_plugins/updates.htm?acver=19&lang=1&addon=VelmoraLibrary",
         "https://www.example.com/a b;echo hacked $(id) `id` 'q' \"dq\"",
@@ -74,6 +93,20 @@ TEST_F(ShellRecordTest, AddressesArriveUnchangedWhateverTheyHold)
     // Each opener runs on its own: they may arrive in either order.
     const auto lines = Sorted(recorder.WaitForLines(2));
     EXPECT_EQ(lines, Sorted({addresses[0], addresses[1]}));
+#if !defined(_WIN32)
+    std::signal(SIGUSR2, ignoredBefore);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    std::fclose(file);
+    const std::string inherited = recorder.Inherited();
+    EXPECT_EQ(inherited.find(held), std::string::npos) << inherited;
+    // Blocked: none. Ignored: not the host's SIGUSR2 (the shell ignores SIGINT and
+    // SIGQUIT for a command it starts in the background, glibc its own two).
+    EXPECT_NE(inherited.find("SigBlk:\t0000000000000000"), std::string::npos) << inherited;
+    const std::size_t ignored = inherited.find("SigIgn:\t");
+    ASSERT_NE(ignored, std::string::npos) << inherited;
+    const unsigned long long mask = std::stoull(inherited.substr(ignored + 8, 16), nullptr, 16);
+    EXPECT_EQ(mask & (1ull << (SIGUSR2 - 1)), 0u) << inherited;
+#endif
 }
 
 TEST_F(ShellRecordTest, DocumentsArriveWholeInTheSystemsFormOrNotAtAll)
@@ -97,16 +130,15 @@ TEST_F(ShellRecordTest, DocumentsArriveWholeInTheSystemsFormOrNotAtAll)
         if (c == '/')
             c = '\\';
 
-    // Refused before anything reaches the shell: a missing file, and a name the ANSI
-    // code page (1252 here) cannot write, which would arrive as another name.
+    // Refused before anything reaches the shell: a missing file.
     EXPECT_FALSE(OpenDocument(TS_String(documents.WindowsFile("missing.pdf").c_str())));
     EXPECT_FALSE(OpenDocument(TS_String()));
-    EXPECT_FALSE(OpenDocument(TS_String((documents.Windows() + "\\Файл.pdf").c_str(), TextEncoding::Utf8)));
-    // Opened whole.
+    // Opened whole, also a name the ANSI code page (1252 here) cannot write.
+    EXPECT_TRUE(OpenDocument(TS_String((documents.Windows() + "\\Файл.pdf").c_str(), TextEncoding::Utf8)));
     EXPECT_TRUE(OpenDocument(TS_String(windowsLongPath.c_str())));
     EXPECT_TRUE(OpenDocument(TS_String(documents.WindowsFile("01 - Libreria Velmora.pdf").c_str())));
 
-    EXPECT_EQ(Sorted(recorder.WaitForLines(2)), Sorted({longFile, shortFile}));
+    EXPECT_EQ(Sorted(recorder.WaitForLines(3)), Sorted({longFile, shortFile, cyrillicFile}));
 }
 
 TEST(FileExistsTest, OnlyExistingFiles)

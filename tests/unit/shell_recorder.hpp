@@ -1,5 +1,7 @@
 // A recording `xdg-open` put first on PATH: what the add-on hands to the shell is
-// appended to a file, one line per call, where the test reads it.
+// appended to a file, one line per call, where the test reads it. It also notes the
+// descriptors it holds (with the files they name) and its blocked and ignored
+// signals, as it inherited them.
 #pragma once
 
 #include <chrono>
@@ -18,7 +20,10 @@ public:
     {
 #if !defined(_WIN32)
         const std::string script = folder.File("xdg-open");
-        WriteFileBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + folder.File("record") + "'\n");
+        WriteFileBytes(script,
+                       "#!/bin/sh\n{ ls -l /proc/$$/fd; grep -E '^Sig(Blk|Ign)' /proc/$$/status; } >> '" +
+                           folder.File("inherited") + "' 2>&1\nprintf '%s\\n' \"$1\" >> '" +
+                           folder.File("record") + "'\n");
         std::string command = "chmod +x '" + script + "'";
         [[maybe_unused]] int ignored = std::system(command.c_str());
         const char* path = std::getenv("PATH");
@@ -46,6 +51,12 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return lines;
+    }
+
+    // What the openers so far noted of their inheritance.
+    std::string Inherited() const
+    {
+        return ReadFileBytes(folder.File("inherited"));
     }
 
     std::vector<std::string> Lines() const

@@ -72,17 +72,19 @@ bool StopRequested();
 bool StopWorkers(unsigned timeoutMilliseconds);
 
 // --- Shell -------------------------------------------------------------------
-// [any thread] Hands `target` (zero-terminated bytes of the ANSI code page: a web
-// address, or a path in Windows form) to the system's shell with the "open" verb and
-// returns without waiting for whatever opens it. Windows: ShellExecuteA with show
+// [any thread] Hands `target` (zero-terminated UTF-16: a web address, or a path in
+// Windows form) to the system's shell with the "open" verb and returns without
+// waiting for whatever opens it. Nothing is converted to a code page on the way, so
+// every name the file system holds arrives whole. Windows: ShellExecuteW with show
 // command SW_SHOWNORMAL. POSIX: `xdg-open` started detached (no child is left to
-// reap), the bytes converted to UTF-8 and a path "X:\..." given in POSIX form.
-// False only when the system could not start the hand-off; a missing browser or
-// xdg-open is no failure, as on Windows. The caller keeps `target`.
-bool ShellOpen(const char* target);
-// The longest path, in bytes of the ANSI code page, that ShellOpen hands over whole:
-// MAX_PATH - 1 on Windows (the ANSI shell functions cut longer ones), PATH_MAX - 1 on
-// POSIX systems.
+// reap) with the text in UTF-8, a path "X:\..." in POSIX form; the opener inherits
+// no descriptor of the host's beyond standard input, output and error (all three
+// /dev/null) and starts with no signal blocked or ignored. False only when the
+// system could not start the hand-off (or the text is no valid UTF-16); a missing
+// browser or xdg-open is no failure, as on Windows. The caller keeps `target`.
+bool ShellOpen(const Unit* target);
+// The longest path, in UTF-16 units, that ShellOpen hands over whole: MAX_PATH - 1
+// on Windows (the shell cuts longer ones), PATH_MAX - 1 on POSIX systems.
 std::size_t ShellPathLimit();
 
 // --- Downloads -----------------------------------------------------------------
