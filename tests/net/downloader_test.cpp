@@ -152,11 +152,8 @@ protected:
     void TearDown() override { kit::SetSpecialFolder(14, ""); }
 
     // Downloads into the local list file and waits for the final state.
-    // The target is created anew: a list left by the last download is removed first,
-    // as the check does once it has read it.
     std::vector<Call> Download(const std::string& url, Recorder::Answer answer = nullptr)
     {
-        std::remove(ListFile().c_str());
         Recorder recorder(answer);
         TS_String target;
         EXPECT_TRUE(VersionListPath(&target));
