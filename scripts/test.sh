@@ -4,8 +4,16 @@
 #                     (address,undefined or thread)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+usage() {
+  echo "usage: scripts/test.sh [--sanitize LIST]   (LIST: address,undefined or thread)" >&2
+  exit 2
+}
 sanitize=""
-if [ "${1:-}" = "--sanitize" ]; then sanitize=$2; fi
+case $# in
+  0) ;;
+  2) if [ "$1" = "--sanitize" ] && [ -n "$2" ]; then sanitize=$2; else usage; fi ;;
+  *) usage ;;
+esac
 bash "$root/scripts/setup.sh"
 
 if [ -n "$sanitize" ]; then

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "AddonLibrary.hpp"
 #include "Utf8Paths.hpp"
 
 namespace fs = std::filesystem;
@@ -66,16 +67,9 @@ std::vector<std::string> ShellRecord::TakeNewForDisplay()
 
 std::string ShellRecorderFolder()
 {
-#if defined(_WIN32)
-    // Built on Linux for Wine, where the POSIX root is drive Z:.
-    std::string folder = std::string("Z:") + VELMORA_SHELL_RECORDER_DIR;
-    for (char& c : folder)
-        if (c == '/')
-            c = '\\';
-    return folder;
-#else
-    return VELMORA_SHELL_RECORDER_DIR;
-#endif
+    // The build places the recorder beside the program, so that a built host works
+    // wherever its folder is moved.
+    return (fs::path(ProgramFolder()) / "shell-recorder").string();
 }
 
 bool UseShellRecorder(const std::string& file)

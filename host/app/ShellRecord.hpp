@@ -37,7 +37,8 @@ private:
 // is missing.
 bool UseShellRecorder(const std::string& file);
 
-// The folder of the shell recorder in the source tree.
+// The folder of the shell recorder: shell-recorder beside the program, where the
+// build places it.
 std::string ShellRecorderFolder();
 
 } // namespace velmora::host
