@@ -66,20 +66,6 @@ TEST_F(HostProgramTest, AScriptDrivesTheMenuAndTheTranscriptShowsEverything)
     EXPECT_LT(initialized, freed);
 }
 
-TEST_F(HostProgramTest, AnUnmetExpectationFailsTheScript)
-{
-    velmora::test::WriteFileBytes(work.File("script.vhs"), "# a script file\n"
-                                                           "expect-menu 1 \"Something else\"\n"
-                                                           "echo \"not reached\"\n");
-    auto run = Run({"--script", work.File("script.vhs")});
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_TRUE(Contains(run.output, "[fail] line 2: expect-menu 1 \"Something else\": menu item 1 is "
-                                     "\"About VelmoraLibrary\""))
-        << run.output;
-    EXPECT_FALSE(Contains(run.output, "not reached")) << run.output;
-    EXPECT_TRUE(Contains(run.output, "[host] FreeData -> 0")) << run.output;
-}
-
 TEST_F(HostProgramTest, WithoutFreeDataTheAddOnLogsItsAbnormalEnd)
 {
     auto run = Run({"--no-freedata", "-c", "quit"});
