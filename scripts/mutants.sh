@@ -28,6 +28,8 @@ parser.add_argument("--work", help="scratch folder (default: SOURCE/build/mutant
 parser.add_argument("--timeout", type=int, default=240, help="seconds per ctest test")
 parser.add_argument("--survivors", help="file for the survivors (default: WORK/survivors.txt)")
 parser.add_argument("--list", action="store_true", help="print the sample without running it")
+parser.add_argument("--only-killed", metavar="LOG",
+                    help="run only the mutants a previous run of the same sample killed (its printed lines)")
 args = parser.parse_args(sys.argv[2:])
 
 source = os.path.abspath(args.source)
@@ -261,11 +263,20 @@ def main():
     print(f"unchanged suite passes in {time.monotonic() - started:.0f} s; run last: {' '.join(slow_tests) or '-'}",
           flush=True)
 
+    wanted = None
+    if args.only_killed:
+        with open(args.only_killed, encoding="utf-8") as f:
+            log = f.read()
+        wanted = {line.split(None, 1)[1] for line in log.splitlines() if line.startswith("killed ")}
+        args.n = min(args.n, len(wanted))
     killed = ran = dropped = 0
     survivors = []
     for path, number, line, mutated, old, new in sample:
         if ran == args.n:
             break
+        key = f"{path}:{number} {old.strip()} → {new} ("
+        if wanted is not None and not any(line.startswith(key) for line in wanted):
+            continue
         target = os.path.join(tree, path)
         with open(target, encoding="utf-8") as f:
             original = f.read()

@@ -2,16 +2,12 @@
 // from this test program, which links the same resources as the add-on file.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <dlfcn.h>
 #endif
 
 #include "RS.hpp"
@@ -22,14 +18,13 @@ namespace {
 
 using velmora::test::U16;
 
-int anchorInThisProgram = 0;
-
 // A handle naming this test program, in the form the add-on's load code passes.
 void* OwnModuleHandle()
 {
 #if defined(_WIN32)
     return GetModuleHandleW(nullptr);
 #else
+    static int anchorInThisProgram = 0;
     return &anchorInThisProgram;
 #endif
 }
@@ -185,50 +180,6 @@ TEST_F(Resources, MessagesOfEveryLanguageKeepTheirPlaceholdersAndNames)
     }
 }
 
-// --- The fetch -------------------------------------------------------------------
-
-TEST_F(Resources, FetchIsBoundedByTheCapacityAndAlwaysTerminated)
-{
-    GS::uchar_t buffer[8];
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_TRUE(RSGetIndString_ParamAdapter(buffer, 5, 32711, 5, module, 0, __FILE__, __LINE__));
-    EXPECT_EQ(std::u16string(buffer), u"Canc");
-    EXPECT_EQ(buffer[5], u'#') << "nothing written past the capacity";
-
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_TRUE(RSGetIndString_ParamAdapter(buffer, 1, 32711, 5, module, 0, __FILE__, __LINE__));
-    EXPECT_EQ(buffer[0], u'\0');
-    EXPECT_EQ(buffer[1], u'#');
-
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_TRUE(RSGetIndString_ParamAdapter(buffer, 7, 32711, 5, module, 0, __FILE__, __LINE__));
-    EXPECT_EQ(std::u16string(buffer), u"Cancel") << "a text that just fits";
-
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_FALSE(RSGetIndString_ParamAdapter(buffer, 0, 32711, 5, module, 0, __FILE__, __LINE__));
-    EXPECT_EQ(buffer[0], u'#') << "no room at all: nothing written";
-    EXPECT_FALSE(RSGetIndString_ParamAdapter(nullptr, 8, 32711, 5, module, 0, __FILE__, __LINE__));
-}
-
-TEST_F(Resources, MissingListOrEntryGivesFalseAndAnEmptyBuffer)
-{
-    const struct {
-        Int32 list, index;
-        GSResModule module;
-    } misses[] = {
-        {32535, 16, module}, {32711, 0, module},           {32711, 91, module}, {32501, 7, module},
-        {32501, -1, module}, {32711, 5, InvalidResModule}, {32711, 5, 0},       {32711, 5, module + 100},
-    };
-    for (const auto& miss : misses) {
-        GS::uchar_t buffer[16];
-        std::fill(std::begin(buffer), std::end(buffer), u'#');
-        EXPECT_FALSE(RSGetIndString_ParamAdapter(buffer, 16, miss.list, miss.index, miss.module, 0, __FILE__,
-                                                 __LINE__))
-            << miss.list << "/" << miss.index;
-        EXPECT_EQ(buffer[0], u'\0') << miss.list << "/" << miss.index;
-    }
-}
-
 // --- Dialogs ---------------------------------------------------------------------
 
 bool Inside(const kit::DialogTemplate& dialog, const kit::DialogItemTemplate& item)
@@ -304,15 +255,7 @@ TEST_F(Resources, DialogsHoldTheirItemsInsideAndInOrder)
     }
 }
 
-TEST_F(Resources, MissingDialogIsReported)
-{
-    kit::DialogTemplate dialog;
-    EXPECT_FALSE(kit::LoadDialogTemplate(module, 32502, &dialog));
-    EXPECT_FALSE(kit::LoadDialogTemplate(InvalidResModule, 32500, &dialog));
-    EXPECT_FALSE(kit::LoadDialogTemplate(module, 32500, nullptr));
-}
-
-// --- Images and the module identifier ---------------------------------------------
+// --- Images ------------------------------------------------------------------------
 
 TEST_F(Resources, ImagesHaveTheirSizesDepthsAndCaptions)
 {
@@ -348,82 +291,6 @@ TEST_F(Resources, ImagesHaveTheirSizesDepthsAndCaptions)
     ASSERT_TRUE(kit::LoadImageInfo(module, IcoResType, 32500, &pdf));
     ASSERT_TRUE(kit::LoadImageInfo(module, BmpResType, 32500, &library));
     EXPECT_NE(pdf.caption, library.caption) << "icon and bitmap of one number have their own captions";
-}
-
-TEST_F(Resources, MissingImagesAreReported)
-{
-    kit::ImageInfo info;
-    EXPECT_FALSE(kit::LoadImageInfo(module, BmpResType, 32501, &info));
-    EXPECT_FALSE(kit::LoadImageInfo(module, IcoResType, 32502, &info)) << "a bitmap is not an icon";
-    EXPECT_FALSE(kit::LoadImageInfo(module, StrsResType, 32501, &info)) << "not an image type";
-    EXPECT_FALSE(kit::LoadImageInfo(InvalidResModule, IcoResType, 32758, &info));
-}
-
-// --- Modules -----------------------------------------------------------------------
-
-TEST(ResourceModules, EveryOpeningGetsItsOwnSmallNumber)
-{
-    const GSResModule first = RSInitModuleImageCache(OwnModuleHandle());
-    const GSResModule second = RSInitModuleImageCache(OwnModuleHandle());
-    ASSERT_NE(first, InvalidResModule);
-    ASSERT_NE(second, InvalidResModule);
-    EXPECT_GE(first, 1);
-    EXPECT_LE(first, 16);
-    EXPECT_NE(first, second);
-
-    RSRemoveModuleImageCache(first);
-    GS::uchar_t buffer[8];
-    EXPECT_FALSE(RSGetIndString_ParamAdapter(buffer, 8, 32711, 64, first, 0, __FILE__, __LINE__));
-    EXPECT_TRUE(RSGetIndString_ParamAdapter(buffer, 8, 32711, 64, second, 0, __FILE__, __LINE__));
-    EXPECT_EQ(std::u16string(buffer), u"OK");
-
-    const GSResModule third = RSInitModuleImageCache(OwnModuleHandle());
-    EXPECT_EQ(third, first) << "a freed number is given again";
-    RSRemoveModuleImageCache(third);
-    RSRemoveModuleImageCache(second);
-    RSRemoveModuleImageCache(second); // closing twice does nothing
-}
-
-TEST(ResourceModules, AModuleWithoutResourcesIsInvalid)
-{
-    EXPECT_EQ(RSInitModuleImageCache(nullptr), InvalidResModule);
-    // The host's kit library carries no resources of its own.
-#if defined(_WIN32)
-    HMODULE kit = nullptr;
-    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                       GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                   reinterpret_cast<LPCWSTR>(&RSInitModuleImageCache), &kit));
-#else
-    void* kit = dlsym(RTLD_DEFAULT, "RSInitModuleImageCache");
-#endif
-    ASSERT_NE(kit, nullptr);
-    EXPECT_EQ(RSInitModuleImageCache(kit), InvalidResModule);
-}
-
-TEST(ResourceModules, FetchesFromManyThreadsWhileModulesOpenAndClose)
-{
-    const GSResModule module = RSInitModuleImageCache(OwnModuleHandle());
-    ASSERT_NE(module, InvalidResModule);
-    std::atomic<int> failures{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 300; ++i) {
-                GS::uchar_t buffer[32];
-                if (!RSGetIndString_ParamAdapter(buffer, 32, 32711, 64, module, 0, __FILE__, __LINE__) ||
-                    std::u16string(buffer) != u"OK")
-                    ++failures;
-            }
-        });
-    }
-    threads.emplace_back([] {
-        for (int i = 0; i < 20; ++i)
-            RSRemoveModuleImageCache(RSInitModuleImageCache(OwnModuleHandle()));
-    });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(failures.load(), 0);
-    RSRemoveModuleImageCache(module);
 }
 
 } // namespace
