@@ -37,10 +37,6 @@ std::vector<Command> Parse(const std::string& text)
     return commands;
 }
 
-// --- The command language -------------------------------------------------------
-
-// --- The menu model -------------------------------------------------------------
-
 // --- The session playing the user -------------------------------------------------
 
 // The resources the dialogs of these tests come from: the add-on's, as the host
