@@ -2,15 +2,12 @@
 // on real files in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "IO.hpp"
 #include "kit/Host.hpp"
 #include "test_support.hpp"
 
-namespace fs = std::filesystem;
-using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
 using velmora::test::TempFolder;
 using velmora::test::Utf8;
@@ -29,14 +26,6 @@ std::string PathOf(const IO::Location& location)
     if (location.ToPath(&path) != NoError)
         return "<error>";
     return Utf8(path);
-}
-
-std::string LastName(const IO::Location& location)
-{
-    IO::Name name;
-    if (location.GetLastLocalName(&name) != NoError)
-        return "<error>";
-    return Utf8(name.ToString());
 }
 
 // Reads a whole file through the host's interface.
@@ -69,33 +58,6 @@ GSErrCode WriteAt(const IO::Location& location, IO::File::OpenMode mode, Int64 p
 }
 
 } // namespace
-
-// --- Locations ------------------------------------------------------------------------
-
-TEST(IOLocation, TakesAwayAndAppendsNames)
-{
-    IO::Location location = Loc("C:\\Data\\Velmora\\file.cfg");
-    EXPECT_EQ(LastName(location), "file.cfg");
-    ASSERT_EQ(location.DeleteLastLocalName(), NoError);
-    EXPECT_EQ(PathOf(location), "C:\\Data\\Velmora");
-    ASSERT_EQ(location.DeleteLastLocalName(), NoError);
-    ASSERT_EQ(location.DeleteLastLocalName(), NoError);
-    EXPECT_EQ(PathOf(location), "C:\\");
-    EXPECT_EQ(LastName(location), "<error>");
-    EXPECT_EQ(location.DeleteLastLocalName(), IO::BadLocation);
-    EXPECT_EQ(PathOf(location), "C:\\");
-
-    ASSERT_EQ(location.AppendToLocal(IO::Name(GS::UniString("new"))), NoError);
-    EXPECT_EQ(PathOf(location), "C:\\new");
-    ASSERT_EQ(location.AppendToLocal(IO::Name(GS::UniString("x.txt"))), NoError);
-    EXPECT_EQ(PathOf(location), "C:\\new\\x.txt");
-    EXPECT_EQ(location.AppendToLocal(IO::Name()), IO::BadLocation);
-    EXPECT_EQ(PathOf(location), "C:\\new\\x.txt");
-
-    EXPECT_EQ(LastName(Loc("Untitled")), "Untitled"); // a bare name is its own last name
-    EXPECT_EQ(LastName(Loc("\\\\server")), "<error>");
-    EXPECT_EQ(LastName(IO::Location()), "<error>");
-}
 
 // --- Files ----------------------------------------------------------------------------
 
@@ -130,20 +92,6 @@ TEST(IOFile, OpenModesDecideWhatHappensToTheRest)
 
     ASSERT_EQ(WriteAt(location, IO::File::WriteEmptyMode, -1, "new"), NoError);
     EXPECT_EQ(ReadFileBytes(path), "new");
-}
-
-// --- Folders --------------------------------------------------------------------------
-
-TEST(IOFolder, DeletesNamedFiles)
-{
-    TempFolder folder;
-    WriteFileBytes(folder.File("__updts__.tmp"), "list");
-    IO::Folder dir(Loc(folder.Windows()));
-    ASSERT_EQ(dir.GetStatus(), NoError);
-
-    EXPECT_EQ(dir.Delete(IO::Name(GS::UniString("__updts__.tmp"))), NoError);
-    EXPECT_FALSE(FileExists(folder.File("__updts__.tmp")));
-    EXPECT_EQ(dir.Delete(IO::Name(GS::UniString("__updts__.tmp"))), IO::FileNotFound);
 }
 
 // --- Special locations ----------------------------------------------------------------
