@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "test_support.hpp"
+#include "velmora/pathform.hpp"
 
 namespace velmora::test {
 
@@ -26,12 +27,8 @@ public:
     {
 #if defined(_WIN32)
         const char* unixPath = std::getenv("VELMORA_SHELL_RECORD");
-        if (unixPath != nullptr && *unixPath == '/') {
-            record = std::string("Z:") + unixPath;
-            for (char& c : record)
-                if (c == '/')
-                    c = '\\';
-        }
+        if (unixPath != nullptr && *unixPath == '/')
+            record = velmora::pathform::ToWindows(unixPath);
 #else
         record = folder.File("record");
         const char* path = std::getenv("PATH");
