@@ -1,7 +1,6 @@
-// The dialog manager: modal and modeless dialogs driven by a test driver that
-// plays the user, callbacks that record what the add-on would see, list boxes,
-// alerts, file dialogs, and dialogs used from worker threads while the test's
-// thread plays the host's UI thread.
+// The dialog manager where an add-on's fault would show: the modal and modeless life
+// cycle as its callbacks see it, and the UI-thread rules for its workers (callbacks
+// only on the UI thread, one at a time; waiting workers let go at shutdown).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -84,7 +83,6 @@ class TestDriver : public kit::DialogDriver {
 public:
     std::function<void(Int16)> runModal;
     std::function<Int16(const kit::AlertRequest&)> alert;
-    std::function<bool(const kit::FileDialogRequest&, std::string*, UInt32*)> fileDialog;
 
     void RunModal(Int16 dialId) override
     {
@@ -98,10 +96,7 @@ public:
         events.emplace_back(dialId, event);
     }
     Int16 OnAlert(const kit::AlertRequest& request) override { return alert ? alert(request) : 1; }
-    bool OnFileDialog(const kit::FileDialogRequest& request, std::string* path, UInt32* filter) override
-    {
-        return fileDialog && fileDialog(request, path, filter);
-    }
+    bool OnFileDialog(const kit::FileDialogRequest&, std::string*, UInt32*) override { return false; }
 
     std::vector<kit::DialogEvent> EventsOf(Int16 dialId)
     {
@@ -111,11 +106,6 @@ public:
             if (id == dialId)
                 out.push_back(event);
         return out;
-    }
-    void ForgetEvents()
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        events.clear();
     }
 
     std::atomic<int> modalRuns{0};

@@ -1,5 +1,5 @@
-// The host's file-system library: locations, files, folders and special locations,
-// on real files in a temporary folder.
+// The host's file-system library as the add-on's configuration store uses it: files
+// written and read back in every open mode, and the per-user folder the host names.
 #include <gtest/gtest.h>
 
 #include <string>
