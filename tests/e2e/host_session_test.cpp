@@ -144,47 +144,6 @@ bool WorkerWaits()
     return kit::WaitingUiWork() > 0;
 }
 
-TEST_F(HostSessionTest, AWorkersAlertWaitsForTheScriptsAnswerAndBlocksOnlyTheWorker)
-{
-    velmora::host::ScriptSource script(Parse("echo \"the UI thread goes on\"\n"
-                                             "wait-alert 20\n"
-                                             "answer 2\n"
-                                             "expect-alert \"Download failed.\"\n"
-                                             "expect-alerts 1\n"
-                                             "expect-no-alert"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    std::atomic<short> pressed{0};
-    Worker worker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
-    ASSERT_TRUE(WorkerWaits());
-    EXPECT_EQ(session.Run(), 0) << transcript.Text();
-    worker.Finish();
-    EXPECT_EQ(pressed, 2);
-    const std::string text = transcript.Text();
-    EXPECT_LT(text.find("the UI thread goes on"), text.find("+-- alert")) << text;
-    EXPECT_TRUE(Shows("> answer 2\n[host] alert answered with button 2")) << text;
-}
-
-TEST_F(HostSessionTest, AWorkersWindowIsShownDrivenAndClosedOnTheUiThread)
-{
-    velmora::host::ScriptSource script(Parse("expect-no-dialog\n"
-                                             "wait-dialog 32734 20\n"
-                                             "expect-rows 3 2\n"
-                                             "show\n"
-                                             "click 1\n"
-                                             "wait-closed 32734 20"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    std::atomic<short> dialId{0};
-    Worker worker([&] {
-        dialId = DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
-        DGShowModelessDialog(dialId, 0);
-    });
-    EXPECT_EQ(session.Run(), 0) << transcript.Text();
-    worker.Finish();
-    EXPECT_NE(dialId, 0);
-    EXPECT_TRUE(Shows("\"VelmoraLibrary\"  483 x 282  modeless, visible (id ")) << transcript.Text();
-    EXPECT_TRUE(Shows("[host] dialog " + std::to_string(dialId) + " closed")) << transcript.Text();
-}
-
 TEST_F(HostSessionTest, AWaitForATextSeesTheWorkersWholeChange)
 {
     // The worker sets the awaited text first and the rest of its change later, inside
