@@ -133,19 +133,13 @@ TEST_F(Resources, EveryMenuIsItsItemTextsWithTheControlCodes)
 TEST_F(Resources, EnglishMessagesAreExact)
 {
     EXPECT_EQ(Text(32711, 5), u"Cancel");
-    EXPECT_EQ(Text(32711, 10), u"Error");
-    EXPECT_EQ(Text(32711, 14), u"Warning");
     EXPECT_EQ(Text(32711, 33), u"Unable to get an internet connection.");
     EXPECT_EQ(Text(32711, 34), u"An update is available on the Tessaro web site.");
     EXPECT_EQ(Text(32711, 35), u"No update available at present.");
-    EXPECT_EQ(Text(32711, 37), u"Check for Tessaro News...");
-    EXPECT_EQ(Text(32711, 64), u"OK");
     EXPECT_EQ(Text(32711, 65), u"To enable the selected language, start ArchiCAD again.");
     EXPECT_EQ(Text(32711, 79), std::u16string(u"Download update") + Ellipsis);
     EXPECT_EQ(Text(32711, 80), u"Your ADDONNAME plug-in is up-to-date!");
     EXPECT_EQ(Text(32711, 81), u"ADDONNAME plug-in: update available!");
-    EXPECT_EQ(Text(32711, 82), u"Your ADDONLIBNAME Library is up-to-date!");
-    EXPECT_EQ(Text(32711, 84), u"Download Library...");
     EXPECT_EQ(Text(32711, 90), std::u16string(u"Checking for updates") + Ellipsis);
 }
 
