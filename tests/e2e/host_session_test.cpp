@@ -135,15 +135,6 @@ private:
     std::thread thread;
 };
 
-// Waits (at most 20 seconds) until a worker's call waits for the UI thread.
-bool WorkerWaits()
-{
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (kit::WaitingUiWork() == 0 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::yield();
-    return kit::WaitingUiWork() > 0;
-}
-
 TEST_F(HostSessionTest, AWaitForATextSeesTheWorkersWholeChange)
 {
     // The worker sets the awaited text first and the rest of its change later, inside
@@ -180,7 +171,7 @@ TEST_F(HostSessionTest, QuittingLetsGoOfAWorkerWaitingForTheUiThread)
         pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", "");
         opened = DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
     });
-    ASSERT_TRUE(WorkerWaits());
+    ASSERT_TRUE(velmora::test::WaitFor([] { return kit::WaitingUiWork() > 0; }));
     EXPECT_EQ(session.Run(), 0);
     // As at the end of velmora-host: the host unloads the add-on, whose FreeData
     // would wait for this worker.

@@ -399,9 +399,7 @@ TEST_F(DialogTest, AtShutdownWaitingWorkersAreLetGo)
         opened = OpenModeless(another);
     });
     // The UI thread does not serve the worker, whose alert waits for it.
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (kit::WaitingUiWork() == 0 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::yield();
+    velmora::test::WaitFor([] { return kit::WaitingUiWork() > 0; });
     EXPECT_EQ(kit::SetHostShuttingDown(true), 1);
     worker.join();
     EXPECT_EQ(pressed, 1);
