@@ -3,6 +3,8 @@
 // on standard output.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "e2e_support.hpp"
 #include "test_support.hpp"
 
@@ -66,11 +68,20 @@ TEST_F(HostProgramTest, AScriptDrivesTheMenuAndTheTranscriptShowsEverything)
 
 TEST_F(HostProgramTest, WithoutFreeDataTheAddOnLogsItsAbnormalEnd)
 {
-    auto run = Run({"--no-freedata", "-c", "quit"});
+#if defined(_WIN32)
+    const std::string addon = velmora::test::AddonFile();
+#else
+    // From a folder whose name needs two- and three-byte UTF-8 characters.
+    const std::string folder = work.File("Velmora \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+    std::filesystem::create_directories(folder);
+    const std::string addon = folder + "/" VELMORA_ADDON_FILE_NAME;
+    std::filesystem::copy_file(velmora::test::AddonFile(), addon);
+#endif
+    auto run = Run({"--addon", addon, "--no-freedata", "-c", "quit"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_FALSE(Contains(run.output, "[host] FreeData")) << run.output;
-    const std::string line = "[debug] Abnormal add-on termination (\"" +
-                             velmora::e2e::WindowsForm(velmora::test::AddonFile()) + "\")\n";
+    const std::string line =
+        "[debug] Abnormal add-on termination (\"" + velmora::e2e::WindowsForm(addon) + "\")\n";
     std::size_t at = run.output.find(line);
     EXPECT_NE(at, std::string::npos) << run.output;
     EXPECT_EQ(run.output.find(line, at + 1), std::string::npos) << run.output;
