@@ -30,6 +30,7 @@ parser.add_argument("--survivors", help="file for the survivors (default: WORK/s
 parser.add_argument("--list", action="store_true", help="print the sample without running it")
 parser.add_argument("--only-killed", metavar="LOG",
                     help="run only the mutants a previous run of the same sample killed (its printed lines)")
+parser.add_argument("--only-survived", metavar="LOG", help="run only the survivors of a previous run")
 args = parser.parse_args(sys.argv[2:])
 
 source = os.path.abspath(args.source)
@@ -264,10 +265,12 @@ def main():
           flush=True)
 
     wanted = None
-    if args.only_killed:
-        with open(args.only_killed, encoding="utf-8") as f:
+    if args.only_killed or args.only_survived:
+        status = "killed " if args.only_killed else "survived "
+        with open(args.only_killed or args.only_survived, encoding="utf-8") as f:
             log = f.read()
-        wanted = {line.split(None, 1)[1] for line in log.splitlines() if line.startswith("killed ")}
+        wanted = {re.sub(r" \[\d+ s\]$", "", line.split(None, 1)[1]) + " ("
+                  for line in log.splitlines() if line.startswith(status)}
         args.n = min(args.n, len(wanted))
     killed = ran = dropped = 0
     survivors = []
