@@ -214,7 +214,7 @@ def run_suite():
             break
     if code == 0:
         return None, out
-    failed = re.findall(r"^\s*\d+ - (\S+) \((\w+)\)", out, re.M)
+    failed = re.findall(r"^\s*\d+ - (\S+) \(([^)]+)\)", out, re.M)
     case = re.search(r"^\[  FAILED  \] (\S+)", out, re.M)
     if case:
         return f"{failed[0][0] if failed else '?'}: {case.group(1)}", out
