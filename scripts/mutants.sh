@@ -174,6 +174,9 @@ def run(command, timeout, **kw):
         os.killpg(started.pid, signal.SIGKILL)
         out, _ = started.communicate()
         return 124, out
+    except BaseException:  # interrupted: the build or suite in hand ends with the tool
+        os.killpg(started.pid, signal.SIGKILL)
+        raise
     finally:
         end_leftovers()
     return started.returncode, out
@@ -223,7 +226,12 @@ def run_suite():
     return "suite did not finish" if code == 124 else f"ctest status {code}", out
 
 
+def interrupted(number, frame):
+    raise KeyboardInterrupt
+
+
 def main():
+    signal.signal(signal.SIGTERM, interrupted)
     files = []
     for base, folders, names in os.walk(source):
         rel = os.path.relpath(base, source)
