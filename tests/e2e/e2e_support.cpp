@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "test_support.hpp"
+#include "velmora/pathform.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -187,11 +188,7 @@ std::string HostProgram()
 
 std::string WindowsForm(const std::string& nativePath)
 {
-    std::string out = "Z:" + nativePath;
-    for (char& c : out)
-        if (c == '/')
-            c = '\\';
-    return out;
+    return velmora::pathform::ToWindows(nativePath);
 }
 
 #endif

@@ -92,28 +92,6 @@ TEST_F(AddonProtocolTest, TheProtocolRunsInTheHostsOrder)
     EXPECT_EQ(host.DebugOutput(), "");
 }
 
-TEST_F(AddonProtocolTest, TheRegisteredMenuComesFromTheAddOnsStringList)
-{
-    AddonHost host(transcript);
-    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
-    velmora::host::MenuModel menu = host.Menu();
-    ASSERT_TRUE(menu.Registered());
-    EXPECT_EQ(menu.ListId(), 32501);
-    EXPECT_EQ(menu.PromptId(), 0);
-    EXPECT_EQ(menu.Position(), 13);
-    ASSERT_TRUE(menu.HasStringList()) << transcript.Text();
-    EXPECT_EQ(menu.Title().display, "VelmoraLibrary");
-    ASSERT_EQ(menu.Items().size(), 5u);
-    const char* shown[] = {"About VelmoraLibrary", "Language", "Check for Updates",
-                           "Check for Updates automatically", "About..."};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(menu.Items()[static_cast<std::size_t>(i)].text.display, shown[i]);
-    // Initialize rewrote the item texts from the item-text list, which has no control codes.
-    EXPECT_EQ(menu.Items()[0].text.raw, "About VelmoraLibrary");
-    EXPECT_EQ(menu.Items()[3].text.raw, "Check for Updates automatically");
-    EXPECT_TRUE(menu.Items()[3].text.codes.empty());
-}
-
 TEST_F(AddonProtocolTest, TheHostsMenuItemCallsAnswerForItsOneMenu)
 {
     AddonHost host(transcript);
@@ -159,34 +137,6 @@ TEST_F(AddonProtocolTest, TheHostsMenuItemCallsAnswerForItsOneMenu)
     EXPECT_EQ(host.Menu().ListId(), 32501);
 }
 
-TEST_F(AddonProtocolTest, AMenuCommandAsksTheHostToKeepTheAddOnLoaded)
-{
-    AddonHost host(transcript);
-    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
-    EXPECT_FALSE(host.KeepInMemory());
-    const std::size_t before = host.Calls().size();
-    std::string why;
-    // An item number that names no command: the add-on only takes the command in.
-    ASSERT_TRUE(host.ChooseMenuItem(99, &why)) << why;
-    EXPECT_TRUE(host.KeepInMemory());
-    std::vector<HostCall> calls = host.Calls();
-    ASSERT_GT(calls.size(), before);
-    const HostCall& first = calls[before];
-    EXPECT_EQ(first.entry, APIEntry_KeepInMemory);
-    EXPECT_EQ(first.token, host.Report().token);
-    EXPECT_EQ(first.value, 1);
-}
-
-TEST_F(AddonProtocolTest, UnloadWithoutFreeDataIsLoggedOnce)
-{
-    AddonHost host(transcript);
-    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
-    host.Unload(false);
-    EXPECT_FALSE(host.Report().freeDataCalled);
-    EXPECT_EQ(host.DebugOutput(), AbnormalLine());
-    EXPECT_EQ(Count(transcript.Text(), "[debug] Abnormal add-on termination"), 1) << transcript.Text();
-}
-
 TEST_F(AddonProtocolTest, RestartFreesTheAddOnAndRunsTheProtocolAgain)
 {
     AddonHost host(transcript);
@@ -204,16 +154,6 @@ TEST_F(AddonProtocolTest, RestartFreesTheAddOnAndRunsTheProtocolAgain)
     // The second run's unload without FreeData is the first abnormal one.
     host.Unload(false);
     EXPECT_EQ(host.DebugOutput(), AbnormalLine());
-}
-
-TEST_F(AddonProtocolTest, AFileThatIsNoAddOnIsRefused)
-{
-    AddonHost host(transcript);
-    const std::string missing = userFolder.File("no such add-on.apx");
-    EXPECT_FALSE(host.Load(missing));
-    EXPECT_FALSE(host.Report().loaded);
-    EXPECT_FALSE(host.Report().loadError.empty());
-    EXPECT_FALSE(host.IsLoaded());
 }
 
 } // namespace

@@ -37,74 +37,6 @@ std::vector<Command> Parse(const std::string& text)
     return commands;
 }
 
-// --- The command language -------------------------------------------------------
-
-TEST(HostCommandLanguage, CommandsSplitAtLineEndsAndSemicolonsOutsideQuotes)
-{
-    std::vector<Command> commands = Parse("menu 2; click 1\n"
-                                          "# a comment; still a comment\n"
-                                          "expect-text 4 \"a; b \\\"c\\\" \\\\ d\" # trailing comment\n"
-                                          "\n"
-                                          "   3   \n"
-                                          "expect-text 5 \"\"");
-    ASSERT_EQ(commands.size(), 5u);
-    EXPECT_EQ(commands[0].name, "menu");
-    EXPECT_EQ(commands[0].args, (std::vector<std::string>{"2"}));
-    EXPECT_EQ(commands[0].line, 1);
-    EXPECT_EQ(commands[1].name, "click");
-    EXPECT_EQ(commands[1].line, 1);
-    EXPECT_EQ(commands[2].name, "expect-text");
-    EXPECT_EQ(commands[2].args, (std::vector<std::string>{"4", "a; b \"c\" \\ d"}));
-    EXPECT_EQ(commands[2].line, 3);
-    EXPECT_EQ(commands[2].source, "expect-text 4 \"a; b \\\"c\\\" \\\\ d\"");
-    // A bare number chooses a menu item.
-    EXPECT_EQ(commands[3].name, "menu");
-    EXPECT_EQ(commands[3].args, (std::vector<std::string>{"3"}));
-    EXPECT_EQ(commands[3].line, 5);
-    EXPECT_EQ(commands[4].args, (std::vector<std::string>{"5", ""}));
-}
-
-TEST(HostCommandLanguage, AnOpenQuoteIsAnError)
-{
-    std::vector<Command> commands;
-    std::string error;
-    EXPECT_FALSE(ParseCommands("show\necho \"open", 1, &commands, &error));
-    EXPECT_EQ(error, "line 2: the quoted text is not closed");
-}
-
-// --- The menu model -------------------------------------------------------------
-
-TEST(HostMenuModel, ControlCodesAreTakenOutForDisplayAndKept)
-{
-    velmora::host::MenuText text =
-        velmora::host::ParseMenuText("Check for Updates automatically^E3^ES^ED^EL^M");
-    EXPECT_EQ(text.display, "Check for Updates automatically");
-    EXPECT_EQ(text.raw, "Check for Updates automatically^E3^ES^ED^EL^M");
-    EXPECT_EQ(text.codes, (std::vector<std::string>{"E3", "ES", "ED", "EL", "M"}));
-    EXPECT_EQ(velmora::host::ParseMenuText("A ^ B^").display, "A ^ B^");
-    EXPECT_EQ(velmora::host::ParseMenuText("Über").display, "Über");
-}
-
-TEST(HostMenuModel, ItemsAreAddressedByMenuAndNumber)
-{
-    velmora::host::MenuModel menu;
-    menu.Register(32501, 0, 13, 0, {"Title", "One^M", "Two"});
-    EXPECT_EQ(menu.Items().size(), 2u);
-    API_MenuItemRef ref{};
-    ref.menuResID = 32501;
-    ref.itemIndex = 2;
-    EXPECT_EQ(menu.SetItemFlags(ref, API_MenuItemChecked), NoError);
-    Int32 flags = 0;
-    EXPECT_EQ(menu.GetItemFlags(ref, &flags), NoError);
-    EXPECT_EQ(flags, API_MenuItemChecked);
-    EXPECT_EQ(velmora::host::DrawMenuBar(menu), "menu bar: [Title]  (menu 32501)\n  1 [ ] One\n  2 [x] Two");
-    ref.itemIndex = 3;
-    EXPECT_EQ(menu.GetItemFlags(ref, &flags), APIERR_BADID);
-    ref.menuResID = 32500;
-    ref.itemIndex = 1;
-    EXPECT_EQ(menu.SetItemText(ref, "x"), APIERR_BADID);
-}
-
 // --- The session playing the user -------------------------------------------------
 
 // The resources the dialogs of these tests come from: the add-on's, as the host
@@ -182,47 +114,6 @@ TEST_F(HostSessionTest, AModalDialogIsDrawnAndDrivenByTheScript)
     EXPECT_TRUE(Shows("after the dialog")) << transcript.Text();
 }
 
-TEST_F(HostSessionTest, AnUnmetExpectationInADialogCancelsItAndFailsTheScript)
-{
-    velmora::host::ScriptSource script(Parse("expect-text 2 \"Abbrechen\"\nclick 1"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    EXPECT_EQ(DGModalDialog(dialogModule, 32734, dialogModule, &ListDialogCallback, 0), 2);
-    EXPECT_TRUE(session.Failed());
-    EXPECT_TRUE(Shows("[fail] line 1: expect-text 2 \"Abbrechen\": item 2 is \"Cancel\""))
-        << transcript.Text();
-    EXPECT_FALSE(Shows("> click 1")) << transcript.Text();
-}
-
-TEST_F(HostSessionTest, AlertsTakeTheAnswerThatFollowsOrButtonOne)
-{
-    velmora::host::ScriptSource script(Parse("answer 2\necho done"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    EXPECT_EQ(DGAlert(DG_ERROR, "Title", "Large text", "Small text", "Yes", "No", ""), 2);
-    EXPECT_TRUE(Shows("+-- alert \"Title\" (type -1)\n| Large text\n| Small text\n| [1] Yes  [2] No\n+--"))
-        << transcript.Text();
-    EXPECT_TRUE(Shows("[host] alert answered with button 2")) << transcript.Text();
-    // "echo" is no answer: the next alert gets the default.
-    EXPECT_EQ(DGAlert(DG_ERROR, "Again", "", "", "OK", "", ""), 1);
-    EXPECT_EQ(session.Run(), 0);
-}
-
-TEST_F(HostSessionTest, AFileDialogTakesAPathInTheUserFolder)
-{
-    velmora::host::ScriptSource script(Parse("file \"saved text.txt\"\nfile-cancel"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    DG::FileDialog save(DG::FileDialog::Save);
-    save.SetTitle("Save as");
-    ASSERT_TRUE(save.Invoke()) << transcript.Text();
-    GS::UniString chosen;
-    ASSERT_EQ(save.GetSelectedFile().ToPath(&chosen), NoError);
-    EXPECT_EQ(velmora::test::Utf8(chosen), userFolder.WindowsFile("saved text.txt"));
-    EXPECT_TRUE(Shows("+-- file dialog \"Save as\" (save)")) << transcript.Text();
-
-    DG::FileDialog again(DG::FileDialog::Save);
-    EXPECT_FALSE(again.Invoke());
-    EXPECT_TRUE(Shows("[host] file dialog cancelled")) << transcript.Text();
-}
-
 // --- Background work ----------------------------------------------------------------
 
 // An add-on's worker thread: runs `work` at once; joined when the test ends, after
@@ -243,81 +134,6 @@ public:
 private:
     std::thread thread;
 };
-
-// Waits (at most 20 seconds) until a worker's call waits for the UI thread.
-bool WorkerWaits()
-{
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (kit::WaitingUiWork() == 0 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::yield();
-    return kit::WaitingUiWork() > 0;
-}
-
-TEST_F(HostSessionTest, AWorkersAlertWaitsForTheScriptsAnswerAndBlocksOnlyTheWorker)
-{
-    velmora::host::ScriptSource script(Parse("echo \"the UI thread goes on\"\n"
-                                             "wait-alert 20\n"
-                                             "answer 2\n"
-                                             "expect-alert \"Download failed.\"\n"
-                                             "expect-alerts 1\n"
-                                             "expect-no-alert"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    std::atomic<short> pressed{0};
-    Worker worker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
-    ASSERT_TRUE(WorkerWaits());
-    EXPECT_EQ(session.Run(), 0) << transcript.Text();
-    worker.Finish();
-    EXPECT_EQ(pressed, 2);
-    const std::string text = transcript.Text();
-    EXPECT_LT(text.find("the UI thread goes on"), text.find("+-- alert")) << text;
-    EXPECT_TRUE(Shows("> answer 2\n[host] alert answered with button 2")) << text;
-}
-
-TEST_F(HostSessionTest, AlertCommandsFailWhenTheAlertsAreNotAsExpected)
-{
-    struct Row {
-        const char* script;
-        const char* says;
-    };
-    const Row rows[] = {
-        {"wait-alert 0.05", "nothing came within 0.05 seconds"},
-        {"expect-alerts 1", "0 alert(s) came in this session"},
-        {"expect-alert \"x\"", "no alert was shown"},
-    };
-    for (const Row& row : rows) {
-        velmora::host::ScriptSource script(Parse(row.script));
-        velmora::host::Session session(host, transcript, script, userFolder.Native());
-        EXPECT_EQ(session.Run(), 1) << row.script;
-        EXPECT_TRUE(Shows(row.says)) << row.script << "\n" << transcript.Text();
-    }
-    // An alert that came is seen by expect-no-alert too.
-    velmora::host::ScriptSource script(Parse("expect-no-alert"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    DGAlert(DG_ERROR, "", "Earlier.", "", "OK", "", "");
-    EXPECT_EQ(session.Run(), 1);
-    EXPECT_TRUE(Shows("expect-no-alert: 1 alert(s) came, the last \"\nEarlier.\n\"")) << transcript.Text();
-}
-
-TEST_F(HostSessionTest, AWorkersWindowIsShownDrivenAndClosedOnTheUiThread)
-{
-    velmora::host::ScriptSource script(Parse("expect-no-dialog\n"
-                                             "wait-dialog 32734 20\n"
-                                             "expect-rows 3 2\n"
-                                             "show\n"
-                                             "click 1\n"
-                                             "wait-closed 32734 20"));
-    velmora::host::Session session(host, transcript, script, userFolder.Native());
-    std::atomic<short> dialId{0};
-    Worker worker([&] {
-        dialId = DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
-        DGShowModelessDialog(dialId, 0);
-    });
-    EXPECT_EQ(session.Run(), 0) << transcript.Text();
-    worker.Finish();
-    EXPECT_NE(dialId, 0);
-    EXPECT_TRUE(Shows("\"VelmoraLibrary\"  483 x 282  modeless, visible (id ")) << transcript.Text();
-    EXPECT_TRUE(Shows("[host] dialog " + std::to_string(dialId) + " closed")) << transcript.Text();
-}
 
 TEST_F(HostSessionTest, AWaitForATextSeesTheWorkersWholeChange)
 {
@@ -355,7 +171,7 @@ TEST_F(HostSessionTest, QuittingLetsGoOfAWorkerWaitingForTheUiThread)
         pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", "");
         opened = DGModelessInit(dialogModule, 32734, dialogModule, &ListDialogCallback, 0, DG_DLG_NOGROW);
     });
-    ASSERT_TRUE(WorkerWaits());
+    ASSERT_TRUE(velmora::test::WaitFor([] { return kit::WaitingUiWork() > 0; }));
     EXPECT_EQ(session.Run(), 0);
     // As at the end of velmora-host: the host unloads the add-on, whose FreeData
     // would wait for this worker.
@@ -393,42 +209,6 @@ TEST_F(HostSessionTest, TheShellRecorderIsTheShellAndExpectShellReadsIt)
 #endif
 }
 
-TEST_F(HostSessionTest, AtATerminalBackgroundQuestionsAndTheShellReachThePerson)
-{
-    // The worker's alert comes while the host waits for the first typed line, and is
-    // answered with it; then the person quits.
-    std::istringstream typed("2\nquit\n");
-    velmora::host::TerminalSource terminal(typed, transcript);
-    const std::string record = userFolder.File("shell.txt");
-    velmora::host::Session session(host, transcript, terminal, userFolder.Native(), record);
-    velmora::test::WriteFileBytes(record, "https://example.test/download\n");
-    std::atomic<short> pressed{0};
-    Worker worker([&] { pressed = DGAlert(DG_ERROR, "", "Download failed.", "", "Retry", "Cancel", ""); });
-    ASSERT_TRUE(WorkerWaits());
-    EXPECT_EQ(session.Run(), 0) << transcript.Text();
-    worker.Finish();
-    EXPECT_EQ(pressed, 2);
-    EXPECT_TRUE(Shows("button (1-2) [1]: [host] alert answered with button 2")) << transcript.Text();
-    EXPECT_TRUE(Shows("shell: https://example.test/download\n")) << transcript.Text();
-
-    // A file dialog asks for a path, showing what the add-on proposes.
-    std::istringstream typedPath("saved.txt\n");
-    velmora::host::TerminalSource pathTerminal(typedPath, transcript);
-    velmora::host::Session pathSession(host, transcript, pathTerminal, userFolder.Native());
-    FTM::FileTypeManager types("Test");
-    const FTM::TypeID text = types.AddType(FTM::FileType("Text Files", "txt", 0, 0, 0));
-    DG::FileDialog save(DG::FileDialog::Save);
-    save.SetTitle("Save as Text...");
-    save.AddFilter(text);
-    save.SelectFile(IO::Location(GS::UniString("Untitled.txt")));
-    ASSERT_TRUE(save.Invoke()) << transcript.Text();
-    EXPECT_EQ(save.GetSelectedFilter(), 0u);
-    EXPECT_TRUE(Shows("+-- file dialog \"Save as Text...\" (save)\n| file name: Untitled.txt\n| type "))
-        << transcript.Text();
-    EXPECT_TRUE(Shows(": Text Files (*.txt)\n+--\npath (empty cancels): [host] file dialog answered with"))
-        << transcript.Text();
-}
-
 // --- The host's two modes -----------------------------------------------------------
 
 class HostModesTest : public ::testing::Test {
@@ -448,23 +228,6 @@ protected:
     velmora::test::TempFolder userFolder;
 };
 
-TEST_F(HostModesTest, AtATerminalThePersonPicksItemsByNumberAndMistakesDoNotEndTheSession)
-{
-    // Item 2 opens the language dialog, which the first "click 1" closes.
-    std::istringstream typed("2\nbogus\nclick 1\nclick 1\nshow\nquit\n");
-    std::ostringstream output;
-    EXPECT_EQ(velmora::host::RunHost(Options(), typed, true, output), 0);
-    const std::string text = output.str();
-    EXPECT_TRUE(Contains(text, "choose a menu item by its number")) << text;
-    EXPECT_TRUE(Contains(text, "menu bar: [VelmoraLibrary]  (menu 32501)\n  1 [ ] About VelmoraLibrary"))
-        << text;
-    EXPECT_TRUE(Contains(text, "velmora> ")) << text;
-    EXPECT_TRUE(Contains(text, "[host] menu command: menu 32501 item 2 \"Language\"")) << text;
-    EXPECT_TRUE(Contains(text, "error: unknown command \"bogus\"")) << text;
-    EXPECT_TRUE(Contains(text, "error: no dialog is open")) << text;
-    EXPECT_TRUE(Contains(text, "[host] FreeData -> 0")) << text;
-}
-
 TEST_F(HostModesTest, StandardInputThatIsNoTerminalIsAScript)
 {
     std::istringstream script(
@@ -475,17 +238,6 @@ TEST_F(HostModesTest, StandardInputThatIsNoTerminalIsAScript)
     EXPECT_TRUE(Contains(text, "> expect-menu-title \"VelmoraLibrary\"")) << text;
     EXPECT_TRUE(Contains(text, "[fail] line 2: expect-menu 9 \"none\": the menu has no item 9")) << text;
     EXPECT_FALSE(Contains(text, "not reached")) << text;
-}
-
-TEST_F(HostModesTest, AScriptWithAnOpenQuoteIsRefusedBeforeLoading)
-{
-    velmora::host::HostOptions options = Options();
-    options.commands = "echo \"open";
-    options.commandsGiven = true;
-    std::istringstream nothing;
-    std::ostringstream output;
-    EXPECT_EQ(velmora::host::RunHost(options, nothing, false, output), 2);
-    EXPECT_FALSE(Contains(output.str(), "[host] loading")) << output.str();
 }
 
 } // namespace

@@ -85,18 +85,4 @@ TEST(PictureCompare, NoisePassesAndChangesDoNot)
     }
 }
 
-TEST(PictureCompare, FilesThatAreNoPicturesAreReported)
-{
-    velmora::test::TempFolder folder;
-    const std::string picture = folder.File("picture.png"), text = folder.File("text.png");
-    WritePicture(picture, 200, nullptr);
-    velmora::test::WriteFileBytes(text, "not a picture");
-    for (const auto& [expected, actual] : {std::pair{picture, text}, std::pair{text, picture},
-                                           std::pair{picture, folder.File("missing.png")}}) {
-        PictureDifference difference;
-        EXPECT_FALSE(PicturesAlike(expected, actual, CompareTolerance{}, &difference));
-        EXPECT_FALSE(difference.error.empty()) << expected << " against " << actual;
-    }
-}
-
 } // namespace

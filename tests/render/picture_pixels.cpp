@@ -80,13 +80,6 @@ Pixels Cut(const Pixels& picture, Region region)
     return out;
 }
 
-long CountOtherThan(const Pixels& picture, Region region, std::uint32_t colour)
-{
-    const Pixels part = Cut(picture, region);
-    return static_cast<long>(
-        std::count_if(part.rgb.begin(), part.rgb.end(), [colour](std::uint32_t c) { return c != colour; }));
-}
-
 bool Contains(const Pixels& picture, const Pixels& image, int left, int top, std::string* why)
 {
     if (image.width == 0 || left < 0 || top < 0 || left + image.width > picture.width ||
@@ -103,15 +96,6 @@ bool Contains(const Pixels& picture, const Pixels& image, int left, int top, std
                       << picture.At(left + x, top + y) << " instead of " << image.At(x, y);
     *why = std::to_string(wrong) + " pixels differ; " + first.str();
     return wrong == 0;
-}
-
-int Darkest(const Pixels& picture, Region region)
-{
-    const Pixels part = Cut(picture, region);
-    int darkest = 765;
-    for (std::uint32_t c : part.rgb)
-        darkest = std::min(darkest, static_cast<int>((c >> 16) + ((c >> 8) & 0xff) + (c & 0xff)));
-    return darkest;
 }
 
 } // namespace velmora::test

@@ -28,11 +28,7 @@ struct Region {
 
 // The region `region` of `picture` as its own picture (clipped to the picture).
 Pixels Cut(const Pixels& picture, Region region);
-// Pixels of `region` whose colour is not `colour`.
-long CountOtherThan(const Pixels& picture, Region region, std::uint32_t colour);
 // Whether `image` lies unchanged in `picture` with its top left at (left, top).
 bool Contains(const Pixels& picture, const Pixels& image, int left, int top, std::string* why);
-// The darkest pixel's brightness (sum of its channels, 0 to 765) in a region.
-int Darkest(const Pixels& picture, Region region);
 
 } // namespace velmora::test

@@ -13,6 +13,7 @@
 #endif
 
 #include "IO.hpp"
+#include "velmora/pathform.hpp"
 
 namespace fs = std::filesystem;
 
@@ -44,11 +45,7 @@ std::string TempFolder::Windows() const
 #if defined(_WIN32)
     return native;
 #else
-    std::string out = "Z:" + native;
-    for (char& c : out)
-        if (c == '/')
-            c = '\\';
-    return out;
+    return velmora::pathform::ToWindows(native);
 #endif
 }
 

@@ -2,7 +2,9 @@
 // and conversions for readable assertions.
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "GSRoot.hpp"
 
@@ -43,6 +45,16 @@ std::string NibbleSwapped(std::string bytes);
 // The running test program as a module: the resources linked into it are opened
 // through this handle, as the host opens an add-on's.
 void* TestProgramModule();
+
+// Polls `condition` until it holds, at most `seconds`: no test waits without a limit.
+// Whether it holds in the end.
+template <typename Condition> bool WaitFor(Condition condition, double seconds = 20)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition() && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return condition();
+}
 
 // UTF-8 of a host string, for assertions and messages.
 std::string Utf8(const GS::UniString& text);

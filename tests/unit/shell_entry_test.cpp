@@ -34,6 +34,7 @@ struct HostCallRecord {
     Int32 refId = 0;
     Int32 code = 0;
     void* p[4] = {};
+    int pointers = 0;
 };
 
 struct FakeHost {
@@ -60,79 +61,54 @@ struct FakeHost {
 
 FakeHost* fake = nullptr;
 
-GSErrCode FakeRegisterMenu(const API_MenuRegistration* registration)
+// One recorder for every offered entry: each argument lands in the field of its type.
+void Note(HostCallRecord& call, Int64 token)
 {
-    HostCallRecord call;
-    call.entry = APIEntry_RegisterMenu;
+    call.token = token;
+}
+void Note(HostCallRecord& call, Int16 menuId)
+{
+    call.menuId = menuId;
+}
+void Note(HostCallRecord& call, Int32 value)
+{
+    call.refId = call.code = value;
+}
+void Note(HostCallRecord& call, bool keep)
+{
+    call.keep = keep;
+}
+void Note(HostCallRecord& call, APIMenuCommandProc handler)
+{
+    call.handler = handler;
+}
+void Note(HostCallRecord& call, void* pointer)
+{
+    if (call.pointers < 4)
+        call.p[call.pointers++] = pointer;
+    call.nullArgument = pointer == nullptr;
+}
+void Note(HostCallRecord& call, const API_MenuRegistration* registration)
+{
     const auto* bytes = reinterpret_cast<const unsigned char*>(registration);
     call.record.assign(bytes, bytes + sizeof(API_MenuRegistration));
-    fake->calls.push_back(call);
-    return fake->ResultOf(call.entry);
 }
-
-GSErrCode FakeRegisterSupportedService(void* argument)
+void Note(HostCallRecord& call, const API_ModelessWindowRec* record)
 {
-    HostCallRecord call;
-    call.entry = APIEntry_RegisterSupportedService;
-    call.nullArgument = argument == nullptr;
-    fake->calls.push_back(call);
-    return fake->ResultOf(call.entry);
-}
-
-GSErrCode FakeInstallMenuHandler(Int64 token, Int16 menuId, APIMenuCommandProc handler)
-{
-    HostCallRecord call;
-    call.entry = APIEntry_InstallMenuHandler;
-    call.token = token;
-    call.menuId = menuId;
-    call.handler = handler;
-    fake->calls.push_back(call);
-    auto it = fake->installResults.find(menuId);
-    return it == fake->installResults.end() ? NoError : it->second;
-}
-
-GSErrCode FakeKeepInMemory(Int64 token, bool keep)
-{
-    HostCallRecord call;
-    call.entry = APIEntry_KeepInMemory;
-    call.token = token;
-    call.keep = keep;
-    fake->calls.push_back(call);
-    return fake->ResultOf(call.entry);
-}
-
-GSErrCode FakeRegisterModelessWindow(Int64 token, const API_ModelessWindowRec* record)
-{
-    HostCallRecord call;
-    call.entry = APIEntry_RegisterModelessWindow;
-    call.token = token;
     call.record.assign(record->bytes, record->bytes + sizeof(record->bytes));
-    fake->calls.push_back(call);
-    return fake->ResultOf(call.entry);
 }
 
-GSErrCode FakeUnregisterModelessWindow(Int64 token, Int32 refId)
+template <int Entry, typename... Args> GSErrCode Recorded(Args... args)
 {
     HostCallRecord call;
-    call.entry = APIEntry_UnregisterModelessWindow;
-    call.token = token;
-    call.refId = refId;
+    call.entry = Entry;
+    (Note(call, args), ...);
     fake->calls.push_back(call);
-    return fake->ResultOf(call.entry);
-}
-
-GSErrCode FakeInterface(Int64 token, Int32 code, void* p1, void* p2, void* p3, void* p4)
-{
-    HostCallRecord call;
-    call.entry = APIEntry_Interface;
-    call.token = token;
-    call.code = code;
-    call.p[0] = p1;
-    call.p[1] = p2;
-    call.p[2] = p3;
-    call.p[3] = p4;
-    fake->calls.push_back(call);
-    return fake->ResultOf(call.entry);
+    if (Entry == APIEntry_InstallMenuHandler) {
+        auto it = fake->installResults.find(call.menuId);
+        return it == fake->installResults.end() ? NoError : it->second;
+    }
+    return fake->ResultOf(Entry);
 }
 
 template <typename Proc> const void* Address(Proc proc)
@@ -143,39 +119,22 @@ template <typename Proc> const void* Address(Proc proc)
     return address;
 }
 
+const std::map<int, const void*> Recorders = {
+    {APIEntry_RegisterMenu, Address(&Recorded<APIEntry_RegisterMenu, const API_MenuRegistration*>)},
+    {APIEntry_RegisterSupportedService, Address(&Recorded<APIEntry_RegisterSupportedService, void*>)},
+    {APIEntry_InstallMenuHandler,
+     Address(&Recorded<APIEntry_InstallMenuHandler, Int64, Int16, APIMenuCommandProc>)},
+    {APIEntry_KeepInMemory, Address(&Recorded<APIEntry_KeepInMemory, Int64, bool>)},
+    {APIEntry_RegisterModelessWindow,
+     Address(&Recorded<APIEntry_RegisterModelessWindow, Int64, const API_ModelessWindowRec*>)},
+    {APIEntry_UnregisterModelessWindow, Address(&Recorded<APIEntry_UnregisterModelessWindow, Int64, Int32>)},
+    {APIEntry_Interface, Address(&Recorded<APIEntry_Interface, Int64, Int32, void*, void*, void*, void*>)},
+};
+
 void FakeHost::Offer(int entry)
 {
-    switch (entry) {
-    case APIEntry_RegisterMenu:
-        table[entry] = Address(&FakeRegisterMenu);
-        break;
-    case APIEntry_RegisterSupportedService:
-        table[entry] = Address(&FakeRegisterSupportedService);
-        break;
-    case APIEntry_InstallMenuHandler:
-        table[entry] = Address(&FakeInstallMenuHandler);
-        break;
-    case APIEntry_KeepInMemory:
-        table[entry] = Address(&FakeKeepInMemory);
-        break;
-    case APIEntry_RegisterModelessWindow:
-        table[entry] = Address(&FakeRegisterModelessWindow);
-        break;
-    case APIEntry_UnregisterModelessWindow:
-        table[entry] = Address(&FakeUnregisterModelessWindow);
-        break;
-    case APIEntry_Interface:
-        table[entry] = Address(&FakeInterface);
-        break;
-    default:
-        break;
-    }
+    table[entry] = Recorders.at(entry);
 }
-
-constexpr int OfferedEntries[] = {
-    APIEntry_RegisterMenu, APIEntry_RegisterSupportedService, APIEntry_InstallMenuHandler,
-    APIEntry_KeepInMemory, APIEntry_RegisterModelessWindow,   APIEntry_UnregisterModelessWindow,
-    APIEntry_Interface};
 
 // --- Reading the export record as the host does -------------------------------
 
@@ -228,8 +187,8 @@ protected:
         API_ExportRecord record;
         GetExportedFuncAddrs(&record);
         entries = ReadEntryPoints(record);
-        for (int entry : OfferedEntries)
-            host.Offer(entry);
+        for (const auto& offered : Recorders)
+            host.Offer(offered.first);
     }
 
     void TearDown() override
@@ -337,8 +296,8 @@ TEST_F(ShellEntryTest, TheTableIsCopiedAtHandOver)
 
 TEST_F(ShellEntryTest, EmptyEntriesGiveNotSupportedWithoutACall)
 {
-    for (int entry : OfferedEntries)
-        host.table[entry] = nullptr;
+    for (const auto& offered : Recorders)
+        host.table[offered.first] = nullptr;
     HandOverTable();
     EXPECT_EQ(ACAPI_Register_Menu(32501, 0, 13, 0), APIERR_NOTSUPPORTED);
     EXPECT_EQ(ACAPI_RegisterSupportedService(), APIERR_NOTSUPPORTED);

@@ -119,6 +119,7 @@ TEST(TS_String, ReserveAndSetCapacity)
 {
     TS_String s("abc");
     EXPECT_TRUE(s.Reserve(2, false)); // already enough: nothing happens
+    EXPECT_TRUE(s.Reserve(4, false)); // just enough, terminator included
     EXPECT_EQ(U(s), u"abc");
     EXPECT_TRUE(s.Reserve(10, true));
     EXPECT_EQ(s.GetCapacity(), 10u);

@@ -19,7 +19,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using velmora::test::WaitFor;
 using StartProbeWorker = bool (*)(std::atomic<int>*, std::atomic<int>*);
 
 #if defined(_WIN32)
@@ -67,14 +67,6 @@ bool IsMapped()
     return true;
 }
 #endif
-
-template <typename Condition> bool WaitFor(Condition condition)
-{
-    const auto limit = Clock::now() + std::chrono::seconds(20);
-    while (!condition() && Clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return condition();
-}
 
 TEST(WorkerFile, FreeingTheFileUnderARunningWorkerDefersItsUnloadUntilTheWorkerHasEnded)
 {

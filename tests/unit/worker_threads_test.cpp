@@ -8,12 +8,14 @@
 
 #include "shell/EntryPoints.hpp"
 #include "shell/HostTable.hpp"
+#include "test_support.hpp"
 #include "velmora/platform.hpp"
 
 namespace {
 
 namespace platform = velmora::platform;
 using Clock = std::chrono::steady_clock;
+using velmora::test::WaitFor;
 
 constexpr auto TestLimit = std::chrono::seconds(20); // no wait of this file is longer
 
@@ -30,9 +32,7 @@ unsigned PollsTheStopRequest(void* data)
 {
     auto& work = *static_cast<Work*>(data);
     work.started.store(true);
-    const auto limit = Clock::now() + TestLimit;
-    while (!platform::StopRequested() && Clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    WaitFor([] { return platform::StopRequested(); });
     work.sawStop.store(platform::StopRequested());
     work.ended.store(true);
     return 0;
@@ -43,19 +43,14 @@ unsigned IgnoresTheStopRequest(void* data)
 {
     auto& work = *static_cast<Work*>(data);
     work.started.store(true);
-    const auto limit = Clock::now() + TestLimit;
-    while (!work.released.load() && Clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    WaitFor([&work] { return work.released.load(); });
     work.ended.store(true);
     return 0;
 }
 
 void WaitUntilStarted(const Work& work)
 {
-    const auto limit = Clock::now() + TestLimit;
-    while (!work.started.load() && Clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(work.started.load());
+    ASSERT_TRUE(WaitFor([&work] { return work.started.load(); }));
 }
 
 class WorkerThreads : public ::testing::Test {
@@ -84,9 +79,7 @@ TEST_F(WorkerThreads, AWorkerCountsUntilItHasEnded)
     EXPECT_EQ(platform::LiveWorkerCount(), 2);
 
     first.released.store(true);
-    const auto limit = Clock::now() + TestLimit;
-    while (platform::LiveWorkerCount() > 1 && Clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    WaitFor([] { return platform::LiveWorkerCount() <= 1; });
     EXPECT_TRUE(first.ended.load());
     EXPECT_EQ(platform::LiveWorkerCount(), 1);
     EXPECT_FALSE(platform::StopRequested()); // ending on its own asks nothing of the others
