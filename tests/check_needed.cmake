@@ -1,7 +1,8 @@
 # Reads the dynamic section of the Linux add-on file and fails unless every library
 # it needs at load is the host's kit (KIT) or a part of the C and C++ run-time. A
 # network library (libcurl, and the TLS, Kerberos, LDAP and SSH libraries behind it)
-# is loaded by the first transfer, never by the loading of the add-on.
+# is loaded by the first transfer, never by the loading of the add-on. The
+# sanitizers' run-times count as run-time in a sanitizer build.
 execute_process(COMMAND ${TOOL} -d ${ADDON} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot read the dynamic section of ${ADDON}")
@@ -12,7 +13,7 @@ set(foreign)
 foreach(line ${lines})
   string(REGEX REPLACE ".*\\[([^]]+)\\]" "\\1" name "${line}")
   list(APPEND needed ${name})
-  if(NOT name STREQUAL KIT AND NOT name MATCHES "^(libc|libm|libdl|libpthread|librt|libstdc\\+\\+|libgcc_s|ld-linux[-a-z0-9_]*)\\.so(\\.[0-9]+)*$")
+  if(NOT name STREQUAL KIT AND NOT name MATCHES "^(libc|libm|libdl|libpthread|librt|libstdc\\+\\+|libgcc_s|lib[atul]san|libubsan|ld-linux[-a-z0-9_]*)\\.so(\\.[0-9]+)*$")
     list(APPEND foreign ${name})
   endif()
 endforeach()

@@ -324,23 +324,26 @@ int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes)
     // ReadBin counts in 32 bits; no list comes near that size.
     if (err == NoError && (length > INT32_MAX || length > maxBytes))
         err = IO::FileIOError;
-    char* bytes = nullptr;
+    // The buffer is freed also when the conversion below runs out of memory.
+    struct Buffer {
+        char* bytes = nullptr;
+        ~Buffer() { GS::DeleteArrayOperator(bytes); }
+    } buffer;
     if (err == NoError && length > 0) {
-        bytes = static_cast<char*>(GS::NewArrayOperator(static_cast<GSSize>(length)));
-        if (bytes == nullptr) {
+        buffer.bytes = static_cast<char*>(GS::NewArrayOperator(static_cast<GSSize>(length)));
+        if (buffer.bytes == nullptr) {
             input.Close();
             throw GS::OutOfMemoryException();
         }
         err = input.SetPosition(0);
         if (err == NoError)
-            err = input.ReadBin(bytes, static_cast<Int32>(length));
+            err = input.ReadBin(buffer.bytes, static_cast<Int32>(length));
     }
     const GSErrCode closeErr = input.Close();
     if (err == NoError)
         err = closeErr;
     if (err == NoError)
-        text.FromEncodedBytes(bytes, static_cast<UInt32>(length), true, TextEncoding::Ansi);
-    GS::DeleteArrayOperator(bytes);
+        text.FromEncodedBytes(buffer.bytes, static_cast<UInt32>(length), true, TextEncoding::Ansi);
     return FileErrorCode(err);
 }
 
