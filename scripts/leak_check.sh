@@ -31,6 +31,7 @@ short_session='menu 3; wait-dialog 32755 60; quit'
 run_session() {  # name, server mode, commands
   if ! timeout 600 valgrind --quiet --leak-check=full --show-leak-kinds=definite,indirect,possible \
       --errors-for-leak-kinds=definite,indirect,possible --error-exitcode=99 \
+      --suppressions="$root/scripts/valgrind.supp" \
       "$root/build/native/bin/velmora-host" --user-folder "$folder" --shell-record "$folder/shell.txt" \
       --update-server "http://127.0.0.1:$port/$2" -c "$3" >"$folder/$1.txt" 2>"$folder/$1-valgrind.txt"; then
     cat "$folder/$1.txt" "$folder/$1-valgrind.txt" >&2
