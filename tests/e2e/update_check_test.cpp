@@ -21,6 +21,7 @@ namespace {
 
 using velmora::e2e::HostProgram;
 using velmora::e2e::RunProgram;
+using velmora::test::Environment;
 using velmora::test::NibbleSwapped;
 using velmora::test::ReadFileBytes;
 using velmora::test::TempFolder;
@@ -28,12 +29,6 @@ using velmora::test::WriteFileBytes;
 
 constexpr long Day = 86400;
 const std::string English = "$Language_str: int\r\n";
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
 
 // The loopback server in one of its modes.
 std::string Server(const std::string& mode)

@@ -19,16 +19,11 @@ namespace {
 using velmora::e2e::HostProgram;
 using velmora::e2e::ProgramRun;
 using velmora::e2e::RunProgram;
+using velmora::test::Environment;
 using velmora::test::NibbleSwapped;
 using velmora::test::ReadFileBytes;
 using velmora::test::TempFolder;
 using velmora::test::WriteFileBytes;
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
 
 // The program's full path when it is on PATH; empty otherwise.
 std::string OnPath(const std::string& program)

@@ -1,5 +1,6 @@
 #include "test_support.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -57,6 +58,12 @@ std::string TempFolder::File(const std::string& name) const
 std::string TempFolder::WindowsFile(const std::string& name) const
 {
     return Windows() + "\\" + name;
+}
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
 std::string ReadFileBytes(const std::string& nativePath)

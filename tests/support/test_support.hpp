@@ -28,6 +28,9 @@ private:
     std::string native;
 };
 
+// The value of an environment variable; empty when it is not set.
+std::string Environment(const char* name);
+
 // Whole-file helpers on native paths.
 std::string ReadFileBytes(const std::string& nativePath);
 void WriteFileBytes(const std::string& nativePath, const std::string& bytes);
