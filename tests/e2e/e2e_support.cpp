@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "test_support.hpp"
 #include "velmora/pathform.hpp"
 
 #if defined(_WIN32)
@@ -192,5 +191,66 @@ std::string WindowsForm(const std::string& nativePath)
 }
 
 #endif
+
+std::string ScriptText(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::size_t CountOf(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+std::string PercentEncoded(const std::string& text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~' || c == '/') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+ProgramRun HostTest::Host(const std::string& script, const std::vector<std::string>& arguments)
+{
+    test::WriteFileBytes(work.File("script.vhs"), script);
+    std::vector<std::string> all{"--user-folder",
+                                 otherUserFolder.empty() ? userFolder.Native() : otherUserFolder, "--script",
+                                 work.File("script.vhs")};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return RunProgram(HostProgram(), all, work.File("output.txt"));
+}
+
+void HostTest::WriteConfig(const std::string& records)
+{
+    test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"), test::NibbleSwapped(records));
+}
+
+std::string HostTest::Config() const
+{
+    return test::NibbleSwapped(test::ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
+}
+
+void HostTest::ChooseLanguage(const std::string& code)
+{
+    WriteConfig("$AutoUpdate: 0\r\n$Language_str: " + code + "\r\n");
+}
 
 } // namespace velmora::e2e

@@ -1,14 +1,12 @@
 // The built add-on file loaded into the stand-in host through the host's own
 // loader, with the host-function table of the host: the entry protocol, what the
-// add-on registers, and its unload with and without FreeData.
+// add-on registers, and its unload.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sstream>
 
 #include "AddonHost.hpp"
 #include "IO.hpp"
-#include "e2e_support.hpp"
 #include "kit/Host.hpp"
 #include "test_support.hpp"
 
@@ -22,20 +20,6 @@ class AddonProtocolTest : public ::testing::Test {
 protected:
     void SetUp() override { kit::SetSpecialFolder(IO::FileSystem::UserPreferences, userFolder.Native()); }
     void TearDown() override { kit::SetSpecialFolder(IO::FileSystem::UserPreferences, ""); }
-
-    std::string AbnormalLine() const
-    {
-        return "Abnormal add-on termination (\"" + velmora::e2e::WindowsForm(velmora::test::AddonFile()) +
-               "\")\n";
-    }
-
-    static int Count(const std::string& text, const std::string& part)
-    {
-        int n = 0;
-        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++n;
-        return n;
-    }
 
     velmora::test::TempFolder userFolder;
     std::ostringstream output;
@@ -90,70 +74,6 @@ TEST_F(AddonProtocolTest, TheProtocolRunsInTheHostsOrder)
     EXPECT_EQ(report.freeDataResult, NoError);
     EXPECT_FALSE(host.IsLoaded());
     EXPECT_EQ(host.DebugOutput(), "");
-}
-
-TEST_F(AddonProtocolTest, TheHostsMenuItemCallsAnswerForItsOneMenu)
-{
-    AddonHost host(transcript);
-    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
-    ASSERT_TRUE(host.Menu().HasStringList());
-    const Int64 token = host.Report().token;
-
-    API_MenuItemRef ref;
-    std::memset(&ref, 0, sizeof(ref));
-    ref.menuResID = 32501;
-    ref.itemIndex = 4;
-    Int32 flags = API_MenuItemChecked;
-    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemFlagsID, &ref, &flags, nullptr, nullptr), NoError);
-    EXPECT_TRUE(host.Menu().Item(4)->Checked());
-    Int32 read = 0;
-    EXPECT_EQ(host.Interface(token, APIIo_GetMenuItemFlagsID, &ref, &read, nullptr, nullptr), NoError);
-    EXPECT_EQ(read, API_MenuItemChecked);
-
-    GS::UniString text("Lingua^E3");
-    ref.itemIndex = 2;
-    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemTextID, &ref, nullptr, &text, nullptr), NoError);
-    EXPECT_EQ(host.Menu().Item(2)->text.display, "Lingua");
-    EXPECT_EQ(host.Menu().Item(2)->text.raw, "Lingua^E3");
-
-    // Menus and items the host does not have.
-    ref.menuResID = 32500;
-    read = 77;
-    EXPECT_EQ(host.Interface(token, APIIo_GetMenuItemFlagsID, &ref, &read, nullptr, nullptr), APIERR_BADID);
-    EXPECT_EQ(read, 77);
-    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemTextID, &ref, nullptr, &text, nullptr), APIERR_BADID);
-    ref.menuResID = 32501;
-    ref.itemIndex = 6;
-    EXPECT_EQ(host.Interface(token, APIIo_GetMenuItemFlagsID, &ref, &read, nullptr, nullptr), APIERR_BADID);
-    ref.itemIndex = 0;
-    EXPECT_EQ(host.Interface(token, APIIo_SetMenuItemFlagsID, &ref, &flags, nullptr, nullptr), APIERR_BADID);
-
-    // One menu per run.
-    API_MenuRegistration second;
-    std::memset(&second, 0, sizeof(second));
-    second.menuStrResID = 32502;
-    second.position = 13;
-    EXPECT_EQ(host.RegisterMenu(&second), APIERR_GENERAL);
-    EXPECT_EQ(host.Menu().ListId(), 32501);
-}
-
-TEST_F(AddonProtocolTest, RestartFreesTheAddOnAndRunsTheProtocolAgain)
-{
-    AddonHost host(transcript);
-    ASSERT_TRUE(host.Load(velmora::test::AddonFile())) << transcript.Text();
-    const Int64 firstToken = host.Report().token;
-    ASSERT_TRUE(host.Restart()) << transcript.Text();
-    velmora::host::ProtocolReport report = host.Report();
-    EXPECT_TRUE(report.initialized);
-    EXPECT_NE(report.token, firstToken);
-    EXPECT_EQ(host.Menu().ListId(), 32501);
-    EXPECT_EQ(host.HandlerMenuIds().size(), 7u);
-    EXPECT_EQ(host.DebugOutput(), "");
-    EXPECT_EQ(Count(transcript.Text(), "[host] FreeData -> 0"), 1);
-
-    // The second run's unload without FreeData is the first abnormal one.
-    host.Unload(false);
-    EXPECT_EQ(host.DebugOutput(), AbnormalLine());
 }
 
 } // namespace

@@ -10,25 +10,7 @@
 
 namespace {
 
-using velmora::e2e::HostProgram;
-using velmora::e2e::RunProgram;
-
-class LanguageAndSettingsTest : public ::testing::Test {
-protected:
-    velmora::e2e::ProgramRun Host(const std::string& script)
-    {
-        return RunProgram(HostProgram(), {"--user-folder", userFolder.Native(), "-c", script},
-                          work.File("output.txt"));
-    }
-    std::string OwnConfig() const
-    {
-        return velmora::test::NibbleSwapped(
-            velmora::test::ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
-    }
-
-    velmora::test::TempFolder userFolder;
-    velmora::test::TempFolder work;
-};
+using LanguageAndSettingsTest = velmora::e2e::HostTest;
 
 TEST_F(LanguageAndSettingsTest, ChoicesSurviveARestartOfTheHost)
 {
@@ -59,7 +41,7 @@ TEST_F(LanguageAndSettingsTest, ChoicesSurviveARestartOfTheHost)
         expect-unchecked 4
         quit)");
     ASSERT_EQ(first.exitCode, 0) << first.output;
-    EXPECT_EQ(OwnConfig(), "$AutoUpdate: 0\r\n$Language_str: ita\r\n");
+    EXPECT_EQ(Config(), "$AutoUpdate: 0\r\n$Language_str: ita\r\n");
 
     // A new host process finds both choices in the file.
     auto second = Host(R"(
@@ -71,8 +53,8 @@ TEST_F(LanguageAndSettingsTest, ChoicesSurviveARestartOfTheHost)
     ASSERT_EQ(second.exitCode, 0) << second.output;
     // The first command with the check switched on also ran the automatic check,
     // which stored its time.
-    EXPECT_EQ(OwnConfig().rfind("$AutoUpdate: 1\r\n$Language_str: ita\r\n$LastUpdateCheck_190: ", 0), 0u)
-        << OwnConfig();
+    EXPECT_EQ(Config().rfind("$AutoUpdate: 1\r\n$Language_str: ita\r\n$LastUpdateCheck_190: ", 0), 0u)
+        << Config();
 }
 
 TEST_F(LanguageAndSettingsTest, CancelRestoresTheLanguageAndWritesNothing)
@@ -90,14 +72,13 @@ TEST_F(LanguageAndSettingsTest, CancelRestoresTheLanguageAndWritesNothing)
         quit)");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     // Only the first command's automatic-check setting of a new user is written.
-    EXPECT_EQ(OwnConfig(), "$AutoUpdate: 1\r\n");
+    EXPECT_EQ(Config(), "$AutoUpdate: 1\r\n");
 }
 
 TEST_F(LanguageAndSettingsTest, AStoredLanguageTheDialogDoesNotOfferSelectsTheFirstRow)
 {
     // German, stored by another member of the family; the dialog offers Italian and English.
-    velmora::test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
-                                  velmora::test::NibbleSwapped("$Language_str: ger\r\n$Other: kept\r\n"));
+    WriteConfig("$Language_str: ger\r\n$Other: kept\r\n");
     auto run = Host(R"(
         expect-menu 2 "Sprache"
         expect-call "ACAPI_Register_Menu(menu=32503"
@@ -108,15 +89,13 @@ TEST_F(LanguageAndSettingsTest, AStoredLanguageTheDialogDoesNotOfferSelectsTheFi
         expect-menu 2 "Lingua"
         quit)");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(OwnConfig(), "$Language_str: ita\r\n$Other: kept\r\n$AutoUpdate: 1\r\n");
+    EXPECT_EQ(Config(), "$Language_str: ita\r\n$Other: kept\r\n$AutoUpdate: 1\r\n");
 }
 
 TEST_F(LanguageAndSettingsTest, JapaneseAndRussianMenusShowTheEnglishTexts)
 {
     for (const char* code : {"jap", "rus"}) {
-        velmora::test::WriteFileBytes(
-            userFolder.File("VelmoraLibrary_190.cfg"),
-            velmora::test::NibbleSwapped(std::string("$Language_str: ") + code + "\r\n"));
+        WriteConfig(std::string("$Language_str: ") + code + "\r\n");
         auto run = Host(R"(
             expect-menu 1 "About VelmoraLibrary"
             expect-menu 4 "Check for Updates automatically"
@@ -139,7 +118,7 @@ TEST_F(LanguageAndSettingsTest, ADamagedFileReadsAsEnglishAndTheToggleRepairsIt)
         expect-unchecked 4
         quit)");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(OwnConfig(), "$AutoUpdate: 0\r\n");
+    EXPECT_EQ(Config(), "$AutoUpdate: 0\r\n");
 }
 
 TEST_F(LanguageAndSettingsTest, TheMarkFollowsTheStoredAutomaticUpdateSetting)
@@ -154,9 +133,8 @@ TEST_F(LanguageAndSettingsTest, TheMarkFollowsTheStoredAutomaticUpdateSetting)
         {"$autoupdate: 0\r\n", "expect-checked 4"},     // keys differ by case
     };
     for (const Case& c : cases) {
-        velmora::test::WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
-                                      velmora::test::NibbleSwapped(c.stored));
-        auto run = Host(std::string(c.expectation) + "; quit");
+        WriteConfig(c.stored);
+        auto run = Host(std::string(c.expectation) + "\nquit");
         EXPECT_EQ(run.exitCode, 0) << c.stored << "\n" << run.output;
     }
 }

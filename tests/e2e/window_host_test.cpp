@@ -20,9 +20,6 @@ using velmora::e2e::HostProgram;
 using velmora::e2e::ProgramRun;
 using velmora::e2e::RunProgram;
 using velmora::test::Environment;
-using velmora::test::NibbleSwapped;
-using velmora::test::ReadFileBytes;
-using velmora::test::TempFolder;
 using velmora::test::WriteFileBytes;
 
 // The program's full path when it is on PATH; empty otherwise.
@@ -41,7 +38,7 @@ std::string OnPath(const std::string& program)
 // in the dialog's client coordinates.
 bool ItemCentre(const std::string& dialogId, int item, int* x, int* y)
 {
-    std::ifstream file(std::string(VELMORA_SOURCE_DIR) + "/addon/resources/dialogs/" + dialogId + ".txt");
+    std::ifstream file(velmora::test::SourceDir() + "/addon/resources/dialogs/" + dialogId + ".txt");
     for (std::string line; std::getline(file, line);) {
         std::istringstream fields(line);
         int number = 0, left = 0, top = 0, width = 0, height = 0;
@@ -55,7 +52,7 @@ bool ItemCentre(const std::string& dialogId, int item, int* x, int* y)
     return false;
 }
 
-class WindowHostTest : public ::testing::Test {
+class WindowHostTest : public velmora::e2e::HostTest {
 protected:
     void SetUp() override
     {
@@ -83,13 +80,7 @@ protected:
 #endif
         ASSERT_FALSE(Environment("VELMORA_UPDATE_SERVER").empty())
             << "run under tests/fixtures/update_server.py --run";
-        WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
-                       NibbleSwapped("$AutoUpdate: 0\r\n$Language_str: int\r\n"));
-    }
-
-    std::string Config() const
-    {
-        return NibbleSwapped(ReadFileBytes(userFolder.File("VelmoraLibrary_190.cfg")));
+        ChooseLanguage("int");
     }
 
     // `program` with `arguments` on a display of its own. The program is ended well
@@ -102,8 +93,6 @@ protected:
     }
 
     std::string xvfbRun;
-    TempFolder userFolder;
-    TempFolder work;
 };
 
 // The terminal's scripts in window mode: each command acts through the widgets.
@@ -173,8 +162,7 @@ TEST_F(WindowHostTest, ScriptsDriveTheDialogsWindows)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        WriteFileBytes(userFolder.File("VelmoraLibrary_190.cfg"),
-                       NibbleSwapped("$AutoUpdate: 0\r\n$Language_str: int\r\n"));
+        ChooseLanguage("int");
         WriteFileBytes(work.File("script.vhs"), row.script);
         auto run = OnDisplay(HostProgram(),
                              {"--window", "--user-folder", userFolder.Native(), "--update-server", server,

@@ -1,5 +1,7 @@
 #include "picture_pixels.hpp"
 
+#include "test_support.hpp"
+
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
@@ -63,7 +65,7 @@ bool ReadBmp(const std::string& path, Pixels* out)
 Pixels ResourceImage(const std::string& fileName)
 {
     Pixels pixels;
-    ReadBmp(std::string(VELMORA_SOURCE_DIR) + "/addon/resources/images/" + fileName, &pixels);
+    ReadBmp(velmora::test::SourceDir() + "/addon/resources/images/" + fileName, &pixels);
     return pixels;
 }
 

@@ -36,7 +36,7 @@ public:
         const char* named = std::getenv("VELMORA_SHELL_RECORD");
         oldPath = path != nullptr ? path : "";
         oldRecord = named != nullptr ? named : "";
-        setenv("PATH", (std::string(VELMORA_SOURCE_DIR) + "/scripts/shell-recorder:" + oldPath).c_str(), 1);
+        setenv("PATH", (SourceDir() + "/scripts/shell-recorder:" + oldPath).c_str(), 1);
         setenv("VELMORA_SHELL_RECORD", record.c_str(), 1);
         setenv("VELMORA_SHELL_INHERITED", folder.File("inherited").c_str(), 1);
 #endif

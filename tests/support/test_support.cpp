@@ -1,5 +1,7 @@
 #include "test_support.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +66,14 @@ std::string Environment(const char* name)
 {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
+}
+
+std::string SourceDir()
+{
+    const std::string folder = Environment("VELMORA_SOURCE_DIR");
+    if (folder.empty())
+        ADD_FAILURE() << "VELMORA_SOURCE_DIR does not name the source tree (CTest sets it)";
+    return folder;
 }
 
 std::string ReadFileBytes(const std::string& nativePath)

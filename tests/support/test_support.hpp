@@ -36,6 +36,10 @@ std::string ReadFileBytes(const std::string& nativePath);
 void WriteFileBytes(const std::string& nativePath, const std::string& bytes);
 bool FileExists(const std::string& nativePath);
 
+// The source tree, for the files of the sources a test reads: named at run time in
+// VELMORA_SOURCE_DIR (CTest sets it), so that no binary carries a path of the tree.
+std::string SourceDir();
+
 // The folder of the running test program, where the build puts every binary.
 std::string BinDir();
 // The built add-on file beside the test program.
