@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
 #include "prefs/ConfigFile.hpp"
-#include "test_support.hpp"
 
 namespace {
 

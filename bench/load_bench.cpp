@@ -8,9 +8,9 @@
 #include <string>
 
 #include "AddonHost.hpp"
+#include "TestSupport.hpp"
 #include "Transcript.hpp"
 #include "kit/Host.hpp"
-#include "test_support.hpp"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "AddonHost.hpp"
+#include "TestSupport.hpp"
 #include "Transcript.hpp"
 #include "kit/DialogDriver.hpp"
 #include "kit/Host.hpp"
-#include "test_support.hpp"
 
 namespace {
 

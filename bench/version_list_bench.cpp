@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
-#include "test_support.hpp"
 #include "update/VersionList.hpp"
 
 namespace {

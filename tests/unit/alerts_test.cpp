@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.hpp"
 #include "dialogs/Alerts.hpp"
 #include "kit/DialogDriver.hpp"
 #include "language/Language.hpp"
 #include "shell/Module.hpp"
-#include "test_support.hpp"
 
 namespace {
 

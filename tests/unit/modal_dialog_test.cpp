@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "DG.h"
+#include "TestSupport.hpp"
 #include "core/ModalDialog.hpp"
 #include "kit/DialogDriver.hpp"
 #include "shell/HostCalls.hpp"
 #include "shell/Module.hpp"
-#include "test_support.hpp"
 
 namespace {
 

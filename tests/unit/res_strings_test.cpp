@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "TestSupport.hpp"
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
 #include "shell/Module.hpp"
-#include "test_support.hpp"
 
 namespace {
 

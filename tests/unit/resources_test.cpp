@@ -11,8 +11,8 @@
 #endif
 
 #include "RS.hpp"
+#include "TestSupport.hpp"
 #include "kit/Resources.hpp"
-#include "test_support.hpp"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
 #include "language/Language.hpp"
 #include "prefs/ConfigFile.hpp"
-#include "test_support.hpp"
 
 namespace velmora::test {
 

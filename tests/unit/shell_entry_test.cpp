@@ -10,6 +10,7 @@
 
 #include "ACAPI.hpp"
 #include "IO.hpp"
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
 #include "language/Language.hpp"
 #include "prefs/ConfigFile.hpp"
@@ -17,7 +18,6 @@
 #include "shell/EntryPoints.hpp"
 #include "shell/HostCalls.hpp"
 #include "shell/Module.hpp"
-#include "test_support.hpp"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "shell_recorder.hpp"
-#include "test_support.hpp"
+#include "ShellRecorder.hpp"
+#include "TestSupport.hpp"
 #include "update/ShellOpen.hpp"
 
 #if !defined(_WIN32)

@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #endif
 
+#include "TestSupport.hpp"
 #include "core/TS_List.hpp"
 #include "dialogs/InfoLines.hpp"
 #include "dialogs/TextExport.hpp"
@@ -18,7 +19,6 @@
 #include "language/Language.hpp"
 #include "shell/AddOnIdentity.hpp"
 #include "shell/Module.hpp"
-#include "test_support.hpp"
 
 namespace fs = std::filesystem;
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
+#include "TestSupport.hpp"
 #include "kit/DialogDriver.hpp"
 #include "kit/Host.hpp"
 #include "shell/Module.hpp"
-#include "test_support.hpp"
 #include "update/Downloader.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckState.hpp"

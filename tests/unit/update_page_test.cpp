@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "TestSupport.hpp"
 #include "language/Language.hpp"
-#include "test_support.hpp"
 #include "update/UpdatePage.hpp"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
-#include "test_support.hpp"
 #include "update/VersionList.hpp"
 
 using velmora::test::FileExists;

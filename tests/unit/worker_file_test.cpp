@@ -15,7 +15,7 @@
 #include <dlfcn.h>
 #endif
 
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 namespace {
 

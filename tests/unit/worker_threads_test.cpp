@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include "TestSupport.hpp"
 #include "shell/EntryPoints.hpp"
 #include "shell/HostTable.hpp"
-#include "test_support.hpp"
 #include "velmora/platform.hpp"
 
 namespace {

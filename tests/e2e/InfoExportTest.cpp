@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e_support.hpp"
+#include "E2eSupport.hpp"
 
 namespace fs = std::filesystem;
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "E2eSupport.hpp"
+#include "TestSupport.hpp"
 #include "Utf8Paths.hpp"
-#include "e2e_support.hpp"
-#include "test_support.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
-#include "test_support.hpp"
 #include "update/Downloader.hpp"
 #include "update/VersionList.hpp"
 #include "velmora/platform.hpp"

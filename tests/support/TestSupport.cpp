@@ -1,4 +1,4 @@
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 #include <gtest/gtest.h>
 

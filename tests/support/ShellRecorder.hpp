@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 #include "velmora/pathform.hpp"
 
 namespace velmora::test {

@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "e2e_support.hpp"
-#include "test_support.hpp"
+#include "E2eSupport.hpp"
+#include "TestSupport.hpp"
 #include "velmora/pathform.hpp"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include "AddonHost.hpp"
 #include "IO.hpp"
+#include "TestSupport.hpp"
 #include "kit/Host.hpp"
-#include "test_support.hpp"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "e2e_support.hpp"
-#include "shell_recorder.hpp"
+#include "E2eSupport.hpp"
+#include "ShellRecorder.hpp"
 
 namespace fs = std::filesystem;
 

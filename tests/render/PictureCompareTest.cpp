@@ -8,7 +8,7 @@
 #include <string>
 
 #include "PictureCompare.hpp"
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 namespace {
 

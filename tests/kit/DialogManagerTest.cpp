@@ -14,8 +14,8 @@
 
 #include "DG.h"
 #include "FTM.hpp"
+#include "TestSupport.hpp"
 #include "kit/DialogDriver.hpp"
-#include "test_support.hpp"
 
 using velmora::test::Utf8;
 

@@ -1,6 +1,6 @@
-#include "picture_pixels.hpp"
+#include "PicturePixels.hpp"
 
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>

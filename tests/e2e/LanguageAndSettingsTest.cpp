@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "e2e_support.hpp"
-#include "test_support.hpp"
+#include "E2eSupport.hpp"
+#include "TestSupport.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 namespace velmora::e2e {
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "E2eSupport.hpp"
+#include "PicturePixels.hpp"
 #include "PictureTheme.hpp"
-#include "e2e_support.hpp"
-#include "picture_pixels.hpp"
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "E2eSupport.hpp"
 #include "HostProgram.hpp"
-#include "e2e_support.hpp"
-#include "test_support.hpp"
+#include "TestSupport.hpp"
 
 namespace {
 

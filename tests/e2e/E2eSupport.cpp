@@ -1,4 +1,4 @@
-#include "e2e_support.hpp"
+#include "E2eSupport.hpp"
 
 #include <gtest/gtest.h>
 
