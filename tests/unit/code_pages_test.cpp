@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,63 +89,42 @@ const char16_t macRomanHigh[128] = {
     0x0131, 0x02C6, 0x02DC, 0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
 };
 
-// Every byte of a single-byte code page decodes to the table's unit (0 to 7F to
-// themselves) and every such unit encodes back to its byte.
-void ExpectFullTable(TextEncoding encoding, const char16_t (&high)[128])
+// Every byte of a single-byte code page decodes to its unit and every such unit
+// encodes back to its byte; what a page lacks is "?" on every system, with no
+// look-alikes, one per unit (a surrogate pair gives two).
+TEST(CodePages, SingleByteCodePagesBothWays)
 {
-    const std::string bytes = AllBytes(1, 255);
-    std::u16string expected;
-    for (unsigned b = 1; b < 0x80; ++b)
-        expected.push_back(static_cast<char16_t>(b));
-    expected.append(high, 128);
-    EXPECT_EQ(Decode(encoding, bytes), expected);
-    EXPECT_EQ(Encode(encoding, expected), bytes);
-}
-
-TEST(CodePages, Windows1252)
-{
-    ExpectFullTable(TextEncoding::Windows1252, windows1252High);
-    // The five undefined bytes pass through as U+0081, U+008D, U+008F, U+0090, U+009D.
-    EXPECT_EQ(Decode(TextEncoding::Windows1252, "\x81\x8D\x8F\x90\x9D"),
-              Units({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
-    // Units the code page lacks: one byte each, a surrogate pair two.
-    EXPECT_EQ(Encode(TextEncoding::Windows1252, u"a\u263A\u4E2Db"), "a??b");
-    EXPECT_EQ(Encode(TextEncoding::Windows1252, u"\U0001F600"), "??");
-    EXPECT_EQ(Encode(TextEncoding::Windows1252, Units({0xD800, 'A', 0xDC00})), "?A?");
-    // No look-alikes: a character the code page lacks is "?" on every system.
-    EXPECT_EQ(Encode(TextEncoding::Windows1252, u"\u0100\u03A9\uFF02"), "???");
-}
-
-TEST(CodePages, MacRoman)
-{
-    ExpectFullTable(TextEncoding::MacRoman, macRomanHigh);
-    // The Greek capitals are not the Ohm and increment signs of bytes BD and C6.
-    EXPECT_EQ(Encode(TextEncoding::MacRoman, u"\u03A9\u0394\u2126\u2206"), "??\xBD\xC6");
-    EXPECT_EQ(Encode(TextEncoding::MacRoman, u"\u0100\u263A"), "??");
-}
-
-TEST(CodePages, Latin1)
-{
-    const std::string bytes = AllBytes(1, 255);
-    std::u16string units;
-    for (unsigned b = 1; b <= 255; ++b)
-        units.push_back(static_cast<char16_t>(b));
-    EXPECT_EQ(Decode(TextEncoding::Iso8859_1, bytes), units);
-    EXPECT_EQ(Encode(TextEncoding::Iso8859_1, units), bytes);
-    EXPECT_EQ(Encode(TextEncoding::Iso8859_1, u"\u20AC\u263A"), "??");
-    EXPECT_EQ(Encode(TextEncoding::Iso8859_1, u"\u0100\u2013"), "??");
-}
-
-TEST(CodePages, UsAscii)
-{
-    // Bytes from 80 up lose their high bit.
-    std::u16string expected;
-    for (unsigned b = 1; b <= 255; ++b)
-        expected.push_back(static_cast<char16_t>(b & 0x7F));
-    EXPECT_EQ(Decode(TextEncoding::UsAscii, AllBytes(1, 255)), expected);
-    EXPECT_EQ(Encode(TextEncoding::UsAscii, expected.substr(0, 127)), AllBytes(1, 127));
-    EXPECT_EQ(Encode(TextEncoding::UsAscii, u"\u263A\u20AC"), "??");
-    EXPECT_EQ(Encode(TextEncoding::UsAscii, u"caf\u00E9"), "caf?");
+    std::u16string latin1, ascii, windows1252, macRoman;
+    for (unsigned b = 1; b <= 255; ++b) {
+        latin1.push_back(static_cast<char16_t>(b));
+        ascii.push_back(static_cast<char16_t>(b & 0x7F)); // bytes from 80 up lose their high bit
+        windows1252.push_back(b < 0x80 ? static_cast<char16_t>(b) : windows1252High[b - 0x80]);
+        macRoman.push_back(b < 0x80 ? static_cast<char16_t>(b) : macRomanHigh[b - 0x80]);
+    }
+    const struct {
+        const char* name;
+        TextEncoding encoding;
+        std::u16string units; // of bytes 1 to FF
+        std::u16string lacking;
+        std::string lackingBytes;
+    } rows[] = {
+        {"Windows-1252", TextEncoding::Windows1252, windows1252,
+         Units({'a', 0x263A, 0x4E2D, 0xD800, 'A', 0xDC00, 0x0100, 0x03A9, 0xFF02}) + u"\U0001F600",
+         "a???A??????"},
+        // The Greek capitals are not the Ohm and increment signs of bytes BD and C6.
+        {"Mac OS Roman", TextEncoding::MacRoman, macRoman, u"\u03A9\u0394\u2126\u2206\u0100\u263A",
+         "??\xBD\xC6??"},
+        {"Latin-1", TextEncoding::Iso8859_1, latin1, u"\u20AC\u263A\u0100\u2013", "????"},
+        {"US-ASCII", TextEncoding::UsAscii, ascii, u"\u263A\u20ACcaf\u00E9", "??caf?"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Decode(row.encoding, AllBytes(1, 255)), row.units);
+        const std::size_t defined = row.encoding == TextEncoding::UsAscii ? 127 : 255;
+        EXPECT_EQ(Encode(row.encoding, row.units.substr(0, defined)),
+                  AllBytes(1, static_cast<unsigned>(defined)));
+        EXPECT_EQ(Encode(row.encoding, row.lacking), row.lackingBytes);
+    }
 }
 
 // The code pages Windows uses as a system's ANSI code page, through the platform
@@ -228,33 +206,6 @@ TEST(CodePages, Utf8)
                                                                         "A\xEF\xBF\xBD");
 }
 
-TEST(CodePages, Utf8InvalidSequencesBecomeReplacementCharacters)
-{
-    const std::u16string r = u"\uFFFD";
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xC0\x80"), r + r); // no lead byte, lone continuation
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xED\xA0\x80"),
-              r + r); // surrogate: lead and second byte, then the third
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xF4\x90\x80\x80"), r + r + r); // above U+10FFFF
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xE0\x80\x80"
-                                         "A"),
-              r + r + u"A"); // overlong
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xE1\x80"
-                                         "AB"),
-              r + u"AB"); // cut short before a letter
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\xF0\x90\x80"
-                                         "AB"),
-              r + u"AB");
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "\x80\xBF\xFF\xF8"), r + r + r + r);
-    // A sequence cut off by the end of the text takes the rest with it.
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xE2\x82"), u"x" + r);
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xE1"
-                                         "A"),
-              u"x" + r);
-    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xF0\x80"
-                                         "A"),
-              u"x" + r);
-}
-
 TEST(CodePages, Utf8SequencesStraddlingEveryPositionOfABlock)
 {
     // The converters read sixteen bytes at a time: each sample, well-formed or not,
@@ -282,6 +233,9 @@ TEST(CodePages, Utf8SequencesStraddlingEveryPositionOfABlock)
         {"lone continuation", "\x80", r},
         {"byte that begins nothing", "\xFF", r},
         {"lead before a lead", "\xC3\xC3\xA9", r + u"\u00E9"},
+        {"no lead byte, lone continuation", "\xC0\x80", r + r},
+        {"four bytes cut short", "\xF0\x90\x80", r},
+        {"bytes that begin nothing", "\x80\xBF\xFF\xF8", r + r + r + r},
     };
     for (const auto& sample : samples) {
         for (std::size_t offset = 0; offset < 34; ++offset) {
@@ -300,6 +254,13 @@ TEST(CodePages, Utf8SequencesStraddlingEveryPositionOfABlock)
             }
         }
     }
+    // A lead byte cut off by the end of the text takes the rest of the text with it.
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xE1"
+                                         "A"),
+              u"x" + r);
+    EXPECT_EQ(Decode(TextEncoding::Utf8, "x\xF0\x80"
+                                         "A"),
+              u"x" + r);
 }
 
 TEST(CodePages, Utf7)
@@ -425,23 +386,6 @@ TEST(PlatformModule, WindowMessagesAreStablePerNameWithoutRegardToCase)
     EXPECT_NE(other, first);
     EXPECT_GE(other, 0xC000u);
     EXPECT_EQ(platform::RegisterNamedMessage(u""), 0u);
-}
-
-TEST(PlatformThreads, DetachedThreadRunsWithItsArgument)
-{
-    static std::atomic<int> seen{0};
-    static int argument = 42;
-    ASSERT_TRUE(platform::StartWorkerThread(
-        [](void* p) -> unsigned {
-            seen.store(*static_cast<int*>(p));
-            return 0;
-        },
-        &argument));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (seen.load() == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(seen.load(), 42);
-    EXPECT_FALSE(platform::StartWorkerThread(nullptr, nullptr));
 }
 
 TEST(PlatformCodePages, ConversionsRunOnManyThreadsAtOnce)

@@ -1,11 +1,15 @@
-// The add-on's side of the host entry protocol, driven as a host would drive it:
-// through the two exported functions, the entry points found in the export record,
-// and a host-function table built here that records every call.
+// The add-on's side of the host entry protocol where only a unit test sees it: the
+// host-function table (missing, copied, with empty entries), arguments and results
+// passed through unchanged, the host's records left alone, the order of the calls,
+// and the unload with and without FreeData. A host-function table built here
+// records every call.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "ACAPI.hpp"
@@ -21,29 +25,27 @@
 
 namespace {
 
+template <typename T> T Read(const unsigned char* bytes, int offset)
+{
+    T value;
+    std::memcpy(&value, bytes + offset, sizeof(value));
+    return value;
+}
+
 // --- A host-function table that records its calls -----------------------------
 
 struct HostCallRecord {
     int entry = 0;
-    Int64 token = 0;
-    std::vector<unsigned char> record; // entries 10 and 58: the record's bytes
-    bool nullArgument = false;         // entry 17: the argument was null
-    Int16 menuId = 0;
-    APIMenuCommandProc handler = nullptr;
-    bool keep = false;
-    Int32 refId = 0;
-    Int32 code = 0;
-    void* p[4] = {};
-    int pointers = 0;
+    std::vector<Int64> args;           // each argument's bits; pointers as addresses
+    std::vector<unsigned char> record; // the bytes of a record handed by address
 };
 
 struct FakeHost {
     const void* table[APIHostTableEntries] = {};
     std::vector<HostCallRecord> calls;
-    std::map<int, GSErrCode> results;          // result per entry (default 0)
-    std::map<Int16, GSErrCode> installResults; // result of entry 32 per menu id
+    std::map<Int64, GSErrCode> results;        // result per entry (default 0)
+    std::map<Int64, GSErrCode> installResults; // result of entry 32 per menu id
 
-    void Offer(int entry);
     std::vector<HostCallRecord> CallsOf(int entry) const
     {
         std::vector<HostCallRecord> out;
@@ -52,50 +54,29 @@ struct FakeHost {
                 out.push_back(call);
         return out;
     }
-    GSErrCode ResultOf(int entry) const
+    std::vector<int> Entries() const
     {
-        auto it = results.find(entry);
-        return it == results.end() ? NoError : it->second;
+        std::vector<int> out;
+        for (const HostCallRecord& call : calls)
+            out.push_back(call.entry);
+        return out;
     }
 };
 
 FakeHost* fake = nullptr;
 
-// One recorder for every offered entry: each argument lands in the field of its type.
-void Note(HostCallRecord& call, Int64 token)
+template <typename A> void Note(HostCallRecord& call, A argument)
 {
-    call.token = token;
-}
-void Note(HostCallRecord& call, Int16 menuId)
-{
-    call.menuId = menuId;
-}
-void Note(HostCallRecord& call, Int32 value)
-{
-    call.refId = call.code = value;
-}
-void Note(HostCallRecord& call, bool keep)
-{
-    call.keep = keep;
-}
-void Note(HostCallRecord& call, APIMenuCommandProc handler)
-{
-    call.handler = handler;
-}
-void Note(HostCallRecord& call, void* pointer)
-{
-    if (call.pointers < 4)
-        call.p[call.pointers++] = pointer;
-    call.nullArgument = pointer == nullptr;
-}
-void Note(HostCallRecord& call, const API_MenuRegistration* registration)
-{
-    const auto* bytes = reinterpret_cast<const unsigned char*>(registration);
-    call.record.assign(bytes, bytes + sizeof(API_MenuRegistration));
-}
-void Note(HostCallRecord& call, const API_ModelessWindowRec* record)
-{
-    call.record.assign(record->bytes, record->bytes + sizeof(record->bytes));
+    Int64 bits = 0;
+    std::memcpy(&bits, &argument, sizeof(argument));
+    call.args.push_back(bits);
+    using Pointee = std::remove_cv_t<std::remove_pointer_t<A>>;
+    if constexpr (std::is_pointer_v<A> && std::is_class_v<Pointee>) {
+        // The record lives on the caller's stack: keep its bytes as they were.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(argument);
+        if (bytes != nullptr)
+            call.record.assign(bytes, bytes + sizeof(Pointee));
+    }
 }
 
 template <int Entry, typename... Args> GSErrCode Recorded(Args... args)
@@ -104,11 +85,10 @@ template <int Entry, typename... Args> GSErrCode Recorded(Args... args)
     call.entry = Entry;
     (Note(call, args), ...);
     fake->calls.push_back(call);
-    if (Entry == APIEntry_InstallMenuHandler) {
-        auto it = fake->installResults.find(call.menuId);
-        return it == fake->installResults.end() ? NoError : it->second;
-    }
-    return fake->ResultOf(Entry);
+    const bool install = Entry == APIEntry_InstallMenuHandler;
+    const auto& results = install ? fake->installResults : fake->results;
+    auto it = results.find(install ? call.args[1] : Entry);
+    return it == results.end() ? NoError : it->second;
 }
 
 template <typename Proc> const void* Address(Proc proc)
@@ -131,19 +111,7 @@ const std::map<int, const void*> Recorders = {
     {APIEntry_Interface, Address(&Recorded<APIEntry_Interface, Int64, Int32, void*, void*, void*, void*>)},
 };
 
-void FakeHost::Offer(int entry)
-{
-    table[entry] = Recorders.at(entry);
-}
-
-// --- Reading the export record as the host does -------------------------------
-
-template <typename T> T Read(const unsigned char* bytes, int offset)
-{
-    T value;
-    std::memcpy(&value, bytes + offset, sizeof(value));
-    return value;
-}
+// --- The add-on as the host sees it -------------------------------------------
 
 struct EntryPoints {
     APICheckEnvironmentProc checkEnvironment = nullptr;
@@ -151,16 +119,6 @@ struct EntryPoints {
     APIInitializeProc initialize = nullptr;
     APIFreeDataProc freeData = nullptr;
 };
-
-EntryPoints ReadEntryPoints(const API_ExportRecord& record)
-{
-    EntryPoints entries;
-    entries.checkEnvironment = Read<APICheckEnvironmentProc>(record.bytes, 8);
-    entries.registerInterface = Read<APIRegisterInterfaceProc>(record.bytes, 16);
-    entries.initialize = Read<APIInitializeProc>(record.bytes, 24);
-    entries.freeData = Read<APIFreeDataProc>(record.bytes, 32);
-    return entries;
-}
 
 void CaptureDebug(const char* text, void* context)
 {
@@ -174,6 +132,14 @@ std::string Utf8OfUnits(const GS::uchar_t* units)
 
 constexpr Int64 Token = 0x0123456789ABCDEF;
 
+// The token the add-on hands the host now, seen through the call it makes.
+Int64 TokenInUse()
+{
+    fake->calls.clear();
+    ACAPI_KeepInMemory(true);
+    return fake->calls.empty() ? -1 : fake->calls[0].args[0];
+}
+
 class ShellEntryTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -186,9 +152,12 @@ protected:
         velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
         API_ExportRecord record;
         GetExportedFuncAddrs(&record);
-        entries = ReadEntryPoints(record);
-        for (const auto& offered : Recorders)
-            host.Offer(offered.first);
+        entries.checkEnvironment = Read<APICheckEnvironmentProc>(record.bytes, 8);
+        entries.registerInterface = Read<APIRegisterInterfaceProc>(record.bytes, 16);
+        entries.initialize = Read<APIInitializeProc>(record.bytes, 24);
+        entries.freeData = Read<APIFreeDataProc>(record.bytes, 32);
+        for (const auto& [entry, recorder] : Recorders)
+            host.table[entry] = recorder;
     }
 
     void TearDown() override
@@ -212,13 +181,12 @@ protected:
 
     void HandOverTable() { ASSERT_EQ(SetImportedFuncAddrs(host.table), NoError); }
 
-    void RunProtocolToInitialize()
+    void RunProtocolToRegister()
     {
         HandOverTable();
         API_EnvirParams envir{};
         ASSERT_EQ(entries.checkEnvironment(&envir), APIAddon_Normal);
         ASSERT_EQ(entries.registerInterface(), NoError);
-        ASSERT_EQ(entries.initialize(Token), NoError);
     }
 
     velmora::test::TempFolder userFolder;
@@ -227,40 +195,44 @@ protected:
     std::vector<std::string> debugLines;
 };
 
-// --- The export record ----------------------------------------------------------
+// --- The table ------------------------------------------------------------------
 
-TEST_F(ShellEntryTest, ExportRecordHoldsVersionEntryPointsAndZeroElsewhere)
+// Every wrapper of an offered entry, called with harmless arguments.
+const std::vector<std::pair<const char*, std::function<GSErrCode()>>> Wrappers = {
+    {"Register_Menu", [] { return ACAPI_Register_Menu(32501, 0, 13, 0); }},
+    {"RegisterSupportedService", [] { return ACAPI_RegisterSupportedService(); }},
+    {"Install_MenuHandler", [] { return ACAPI_Install_MenuHandler(32501, nullptr); }},
+    {"RegisterModelessWindow", [] { return ACAPI_RegisterModelessWindow(1, nullptr, 0, GS::NULLGuid); }},
+    {"UnregisterModelessWindow", [] { return ACAPI_UnregisterModelessWindow(1); }},
+    {"Interface",
+     [] { return ACAPI_Interface(APIIo_SetMenuItemFlagsID, nullptr, nullptr, nullptr, nullptr); }},
+};
+
+TEST_F(ShellEntryTest, WithoutTheTableOrItsEntryNothingReachesTheHost)
 {
-    API_ExportRecord record;
-    std::memset(record.bytes, 0xEE, sizeof(record.bytes));
-    GetExportedFuncAddrs(&record);
-
-    EXPECT_EQ(Read<UInt32>(record.bytes, 0), 0x00130001u);
-    for (int i = 4; i < 8; ++i)
-        EXPECT_EQ(record.bytes[i], 0) << "byte " << i;
-    EntryPoints read = ReadEntryPoints(record);
-    EXPECT_NE(read.checkEnvironment, nullptr);
-    EXPECT_NE(read.registerInterface, nullptr);
-    EXPECT_NE(read.initialize, nullptr);
-    EXPECT_NE(read.freeData, nullptr);
-    EXPECT_EQ(Read<Int32>(record.bytes, 40), 19000);
-    for (int i = 44; i < 120; ++i)
-        EXPECT_EQ(record.bytes[i], 0) << "byte " << i;
-}
-
-// --- Before the host's table ----------------------------------------------------
-
-TEST_F(ShellEntryTest, EntryPointsBeforeTheTableRefuseAndChangeNothing)
-{
-    API_EnvirParams envir;
-    std::memset(envir.bytes, 0, sizeof(envir.bytes));
+    // Before the table the entry points refuse and leave the host's record alone.
+    API_EnvirParams envir{};
     EXPECT_EQ(entries.checkEnvironment(&envir), 0);
     for (unsigned char byte : envir.bytes)
         ASSERT_EQ(byte, 0);
-
     EXPECT_EQ(entries.registerInterface(), APIERR_GENERAL);
     EXPECT_EQ(entries.initialize(Token), APIERR_GENERAL);
     EXPECT_EQ(entries.freeData(), APIERR_GENERAL);
+
+    struct Row {
+        const char* state;
+        GSErrCode expected;
+    };
+    for (const Row& row : {Row{"no table", APIERR_GENERAL}, Row{"empty entries", APIERR_NOTSUPPORTED}}) {
+        if (row.expected == APIERR_NOTSUPPORTED) {
+            for (const auto& offered : Recorders)
+                host.table[offered.first] = nullptr;
+            HandOverTable();
+        }
+        for (const auto& [name, call] : Wrappers)
+            EXPECT_EQ(call(), row.expected) << row.state << ": " << name;
+        ACAPI_KeepInMemory(true); // does nothing
+    }
     EXPECT_TRUE(host.calls.empty());
 
     // The refused Initialize kept no token: the unload is a normal one.
@@ -268,46 +240,16 @@ TEST_F(ShellEntryTest, EntryPointsBeforeTheTableRefuseAndChangeNothing)
     EXPECT_TRUE(debugLines.empty());
 }
 
-TEST_F(ShellEntryTest, WrappersWithoutTheTableGiveTheGeneralError)
-{
-    EXPECT_EQ(ACAPI_Register_Menu(32501, 0, 13, 0), APIERR_GENERAL);
-    EXPECT_EQ(ACAPI_RegisterSupportedService(), APIERR_GENERAL);
-    EXPECT_EQ(ACAPI_Install_MenuHandler(32501, nullptr), APIERR_GENERAL);
-    ACAPI_KeepInMemory(true);
-    EXPECT_EQ(ACAPI_RegisterModelessWindow(1, nullptr, 0, GS::NULLGuid), APIERR_GENERAL);
-    EXPECT_EQ(ACAPI_UnregisterModelessWindow(1), APIERR_GENERAL);
-    EXPECT_EQ(ACAPI_Interface(APIIo_GetMenuItemFlagsID, nullptr, nullptr, nullptr, nullptr), APIERR_GENERAL);
-    EXPECT_TRUE(host.calls.empty());
-}
-
-// --- The table ------------------------------------------------------------------
-
 TEST_F(ShellEntryTest, TheTableIsCopiedAtHandOver)
 {
     HandOverTable();
     // The host's own table may change afterwards; the add-on keeps its copy.
     host.table[APIEntry_RegisterMenu] = nullptr;
     host.table[APIEntry_Interface] = nullptr;
-    EXPECT_EQ(ACAPI_Register_Menu(32501, 0, 13, 0), NoError);
-    EXPECT_EQ(ACAPI_Interface(APIIo_GetMenuItemFlagsID, nullptr, nullptr, nullptr, nullptr), NoError);
+    for (const auto& [name, call] : Wrappers)
+        EXPECT_EQ(call(), NoError) << name;
     EXPECT_EQ(host.CallsOf(APIEntry_RegisterMenu).size(), 1u);
     EXPECT_EQ(host.CallsOf(APIEntry_Interface).size(), 1u);
-}
-
-TEST_F(ShellEntryTest, EmptyEntriesGiveNotSupportedWithoutACall)
-{
-    for (const auto& offered : Recorders)
-        host.table[offered.first] = nullptr;
-    HandOverTable();
-    EXPECT_EQ(ACAPI_Register_Menu(32501, 0, 13, 0), APIERR_NOTSUPPORTED);
-    EXPECT_EQ(ACAPI_RegisterSupportedService(), APIERR_NOTSUPPORTED);
-    EXPECT_EQ(ACAPI_Install_MenuHandler(32501, nullptr), APIERR_NOTSUPPORTED);
-    ACAPI_KeepInMemory(true); // does nothing
-    EXPECT_EQ(ACAPI_RegisterModelessWindow(1, nullptr, 0, GS::NULLGuid), APIERR_NOTSUPPORTED);
-    EXPECT_EQ(ACAPI_UnregisterModelessWindow(1), APIERR_NOTSUPPORTED);
-    EXPECT_EQ(ACAPI_Interface(APIIo_SetMenuItemFlagsID, nullptr, nullptr, nullptr, nullptr),
-              APIERR_NOTSUPPORTED);
-    EXPECT_TRUE(host.calls.empty());
 }
 
 GSErrCode SomeModelessCallback(Int32, Int32)
@@ -321,13 +263,8 @@ TEST_F(ShellEntryTest, WrappersPassArgumentsTokenAndResultsUnchanged)
     host.results[APIEntry_UnregisterModelessWindow] = static_cast<GSErrCode>(0x81060011);
     host.results[APIEntry_Interface] = static_cast<GSErrCode>(0x81060012);
     HandOverTable();
-
-    // Before Initialize the token is zero.
-    ACAPI_KeepInMemory(true);
-    ASSERT_EQ(host.CallsOf(APIEntry_KeepInMemory).size(), 1u);
-    EXPECT_EQ(host.CallsOf(APIEntry_KeepInMemory)[0].token, 0);
-    EXPECT_TRUE(host.CallsOf(APIEntry_KeepInMemory)[0].keep);
-
+    EXPECT_EQ(TokenInUse(), 0); // before Initialize
+    EXPECT_EQ(host.calls[0].args[1], 1);
     ASSERT_EQ(entries.initialize(Token), NoError);
     host.calls.clear();
 
@@ -341,250 +278,236 @@ TEST_F(ShellEntryTest, WrappersPassArgumentsTokenAndResultsUnchanged)
               static_cast<GSErrCode>(0x81060012));
     ACAPI_KeepInMemory(false);
 
-    auto registered = host.CallsOf(APIEntry_RegisterModelessWindow);
-    ASSERT_EQ(registered.size(), 1u);
-    EXPECT_EQ(registered[0].token, Token);
-    ASSERT_EQ(registered[0].record.size(), 80u);
-    const unsigned char* bytes = registered[0].record.data();
-    EXPECT_EQ(Read<Int32>(bytes, 0), 0x7A7B7C7D);
-    EXPECT_EQ(Read<APIModelessWindowCallbackProc>(bytes, 8), &SomeModelessCallback);
-    EXPECT_EQ(Read<Int32>(bytes, 16), 0x0F0E0D0C);
-    EXPECT_EQ(std::memcmp(bytes + 20, &windowId, 16), 0);
-    for (int i = 4; i < 8; ++i)
-        EXPECT_EQ(bytes[i], 0) << "byte " << i;
-    for (int i = 36; i < 80; ++i)
-        EXPECT_EQ(bytes[i], 0) << "byte " << i;
-
-    auto unregistered = host.CallsOf(APIEntry_UnregisterModelessWindow);
-    ASSERT_EQ(unregistered.size(), 1u);
-    EXPECT_EQ(unregistered[0].token, Token);
-    EXPECT_EQ(unregistered[0].refId, 0x7A7B7C7D);
-
-    auto interface = host.CallsOf(APIEntry_Interface);
-    ASSERT_EQ(interface.size(), 1u);
-    EXPECT_EQ(interface[0].token, Token);
-    EXPECT_EQ(interface[0].code, 0x534D4954);
-    EXPECT_EQ(interface[0].p[0], &flags);
-    EXPECT_EQ(interface[0].p[1], nullptr);
-    EXPECT_EQ(interface[0].p[2], &text);
-    EXPECT_EQ(interface[0].p[3], nullptr);
-
-    auto keep = host.CallsOf(APIEntry_KeepInMemory);
-    ASSERT_EQ(keep.size(), 1u);
-    EXPECT_EQ(keep[0].token, Token);
-    EXPECT_FALSE(keep[0].keep);
-}
-
-// --- CheckEnvironment -------------------------------------------------------------
-
-TEST_F(ShellEntryTest, CheckEnvironmentWritesNameAndDescriptionAndGivesKindTwo)
-{
-    HandOverTable();
-    API_EnvirParams envir;
-    std::memset(envir.bytes, 0x5A, sizeof(envir.bytes));
-    std::memset(envir.bytes, 0, 4); // the first field: 0, the add-on may register
-
-    EXPECT_EQ(entries.checkEnvironment(&envir), 2);
-    const std::string name = "VelmoraLibrary 19.0 (DA190)";
-    const std::string description = "VelmoraLibrary";
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(envir.bytes + 128)), name);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(envir.bytes + 384)), description);
-    // Nothing else of the host's record is touched.
-    for (int i = 4; i < 640; ++i) {
-        bool inName = i >= 128 && i <= 128 + static_cast<int>(name.size());
-        bool inDescription = i >= 384 && i <= 384 + static_cast<int>(description.size());
-        if (!inName && !inDescription) {
-            ASSERT_EQ(envir.bytes[i], 0x5A) << "byte " << i;
-        }
-    }
-    EXPECT_TRUE(host.calls.empty());
-}
-
-TEST_F(ShellEntryTest, CheckEnvironmentWithANonZeroFirstFieldDeclinesAndWritesNothing)
-{
-    HandOverTable();
-    API_EnvirParams envir;
-    std::memset(envir.bytes, 0, sizeof(envir.bytes));
-    envir.bytes[3] = 1;
-
-    EXPECT_EQ(entries.checkEnvironment(&envir), 0);
-    for (int i = 4; i < 640; ++i)
-        ASSERT_EQ(envir.bytes[i], 0) << "byte " << i;
-}
-
-// --- RegisterInterface ------------------------------------------------------------
-
-TEST_F(ShellEntryTest, RegisterInterfaceRegistersTheEnglishMenuThenCallsEntry17)
-{
-    host.results[APIEntry_RegisterSupportedService] = static_cast<GSErrCode>(0x81060123);
-    HandOverTable();
-
-    // The result of entry 17 is the result of RegisterInterface.
-    EXPECT_EQ(entries.registerInterface(), static_cast<GSErrCode>(0x81060123));
-    ASSERT_EQ(host.calls.size(), 2u);
-    ASSERT_EQ(host.calls[0].entry, APIEntry_RegisterMenu);
+    ASSERT_EQ(host.calls.size(), 4u);
+    for (const HostCallRecord& call : host.calls)
+        EXPECT_EQ(call.args[0], Token) << "entry " << call.entry;
     const std::vector<unsigned char>& bytes = host.calls[0].record;
-    ASSERT_EQ(bytes.size(), 32u);
-    EXPECT_EQ(Read<Int16>(bytes.data(), 0), 32501);
-    EXPECT_EQ(Read<Int16>(bytes.data(), 2), 0);
-    EXPECT_EQ(Read<Int32>(bytes.data(), 4), 13);
-    EXPECT_EQ(Read<Int32>(bytes.data(), 8), 0);
-    for (int i = 12; i < 32; ++i)
-        EXPECT_EQ(bytes[i], 0) << "byte " << i;
-    EXPECT_EQ(host.calls[1].entry, APIEntry_RegisterSupportedService);
-    EXPECT_TRUE(host.calls[1].nullArgument);
+    ASSERT_EQ(bytes.size(), 80u);
+    EXPECT_EQ(Read<Int32>(bytes.data(), 0), 0x7A7B7C7D);
+    EXPECT_EQ(Read<APIModelessWindowCallbackProc>(bytes.data(), 8), &SomeModelessCallback);
+    EXPECT_EQ(Read<Int32>(bytes.data(), 16), 0x0F0E0D0C);
+    EXPECT_EQ(std::memcmp(bytes.data() + 20, &windowId, 16), 0);
+    for (int i : {4, 5, 6, 7, 36, 50, 79})
+        EXPECT_EQ(bytes[static_cast<std::size_t>(i)], 0) << "byte " << i;
+    EXPECT_EQ(host.calls[1].args[1], 0x7A7B7C7D);
+    const Int64 flagsAddress = reinterpret_cast<Int64>(&flags);
+    const Int64 textAddress = reinterpret_cast<Int64>(&text);
+    EXPECT_EQ(host.calls[2].args, (std::vector<Int64>{Token, 0x534D4954, flagsAddress, 0, textAddress, 0}));
+    EXPECT_EQ(host.calls[3].args, (std::vector<Int64>{Token, 0}));
 }
 
-TEST_F(ShellEntryTest, RegisterInterfaceRegistersTheMenuOfTheStoredLanguage)
-{
-    ASSERT_TRUE(StoreSetting(OwnConfig, "Language_str", "ger", true));
-    ForgetSettings();
-    HandOverTable();
-    EXPECT_EQ(entries.registerInterface(), NoError);
-    ASSERT_EQ(host.CallsOf(APIEntry_RegisterMenu).size(), 1u);
-    EXPECT_EQ(Read<Int16>(host.CallsOf(APIEntry_RegisterMenu)[0].record.data(), 0), 32503);
-}
+// --- The entry points, in the host's order ---------------------------------------
 
-TEST_F(ShellEntryTest, RegisterInterfaceStopsAtAFailedMenuRegistration)
+TEST_F(ShellEntryTest, CheckEnvironmentWritesOnlyNameAndDescriptionWhenAllowed)
 {
-    host.results[APIEntry_RegisterMenu] = APIERR_BADID;
+    struct Row {
+        const char* name;
+        unsigned char firstField; // nonzero: the host does not let the add-on register
+        int kind;
+        std::string addonName, description;
+    } const rows[] = {
+        {"allowed", 0, 2, "VelmoraLibrary 19.0 (DA190)", "VelmoraLibrary"},
+        {"declined", 1, 0, "", ""},
+    };
     HandOverTable();
-    EXPECT_EQ(entries.registerInterface(), APIERR_BADID);
-    EXPECT_EQ(host.CallsOf(APIEntry_RegisterMenu).size(), 1u);
-    EXPECT_TRUE(host.CallsOf(APIEntry_RegisterSupportedService).empty());
-}
-
-TEST_F(ShellEntryTest, RegisterInterfaceWithoutEntry10GivesNotSupportedAndSkipsEntry17)
-{
-    host.table[APIEntry_RegisterMenu] = nullptr;
-    HandOverTable();
-    EXPECT_EQ(entries.registerInterface(), APIERR_NOTSUPPORTED);
+    for (const Row& row : rows) {
+        API_EnvirParams envir;
+        std::memset(envir.bytes, 0x5A, sizeof(envir.bytes));
+        std::memset(envir.bytes, 0, 4);
+        envir.bytes[3] = row.firstField;
+        EXPECT_EQ(entries.checkEnvironment(&envir), row.kind) << row.name;
+        const auto* text = reinterpret_cast<const char*>(envir.bytes);
+        int nameEnd = 128, descriptionEnd = 384;
+        if (!row.addonName.empty()) {
+            EXPECT_EQ(std::string(text + 128), row.addonName);
+            EXPECT_EQ(std::string(text + 384), row.description);
+            nameEnd += static_cast<int>(row.addonName.size()) + 1;
+            descriptionEnd += static_cast<int>(row.description.size()) + 1;
+        }
+        for (int i = 4; i < 640; ++i)
+            if (!(i >= 128 && i < nameEnd) && !(i >= 384 && i < descriptionEnd)) {
+                ASSERT_EQ(envir.bytes[i], 0x5A) << row.name << ": byte " << i;
+            }
+    }
     EXPECT_TRUE(host.calls.empty());
 }
 
-// --- Initialize -------------------------------------------------------------------
-
-TEST_F(ShellEntryTest, InitializeInstallsSevenHandlersWithTheToken)
+TEST_F(ShellEntryTest, RegisterInterfaceRegistersTheMenuThenTheService)
 {
-    RunProtocolToInitialize();
-    auto installs = host.CallsOf(APIEntry_InstallMenuHandler);
-    ASSERT_EQ(installs.size(), 7u);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(installs[i].menuId, 32500 + i);
-        EXPECT_EQ(installs[i].token, Token);
-        EXPECT_NE(installs[i].handler, nullptr);
-    }
-    // Whatever Initialize asks of the menu items comes after the handlers are in place.
-    bool installing = true;
-    for (const HostCallRecord& call : host.calls) {
-        if (call.entry == APIEntry_InstallMenuHandler) {
-            EXPECT_TRUE(installing) << "a handler was installed after another call";
-        } else if (call.entry == APIEntry_Interface) {
-            installing = false;
+    struct Row {
+        const char* name;
+        std::function<void(FakeHost&)> setUp;
+        GSErrCode result;
+        std::vector<int> calls;
+        Int16 menuId;
+    } const rows[] = {
+        {"the service's result is returned",
+         [](FakeHost& h) {
+             h.results[APIEntry_RegisterSupportedService] = static_cast<GSErrCode>(0x81060123);
+         },
+         static_cast<GSErrCode>(0x81060123),
+         {APIEntry_RegisterMenu, APIEntry_RegisterSupportedService},
+         32501},
+        {"a failed menu ends it",
+         [](FakeHost& h) { h.results[APIEntry_RegisterMenu] = APIERR_BADID; },
+         APIERR_BADID,
+         {APIEntry_RegisterMenu},
+         32501},
+        {"no menu entry",
+         [](FakeHost& h) { h.table[APIEntry_RegisterMenu] = nullptr; },
+         APIERR_NOTSUPPORTED,
+         {},
+         0},
+        // Last: the language stays stored.
+        {"the stored language's menu",
+         [](FakeHost&) {
+             ASSERT_TRUE(StoreSetting(OwnConfig, "Language_str", "ger", true));
+             ForgetSettings();
+         },
+         NoError,
+         {APIEntry_RegisterMenu, APIEntry_RegisterSupportedService},
+         32503},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeHost fresh;
+        host = fresh;
+        for (const auto& [entry, recorder] : Recorders)
+            host.table[entry] = recorder;
+        row.setUp(host);
+        HandOverTable();
+        EXPECT_EQ(entries.registerInterface(), row.result);
+        EXPECT_EQ(host.Entries(), row.calls);
+        if (row.calls.empty())
+            continue;
+        const std::vector<unsigned char>& bytes = host.calls[0].record;
+        ASSERT_EQ(bytes.size(), 32u);
+        EXPECT_EQ(Read<Int16>(bytes.data(), 0), row.menuId);
+        EXPECT_EQ(Read<Int32>(bytes.data(), 4), 13); // the position
+        for (int i : {2, 3, 8, 9, 10, 11, 12, 20, 31})
+            EXPECT_EQ(bytes[static_cast<std::size_t>(i)], 0) << "byte " << i;
+        if (row.calls.size() == 2) {
+            EXPECT_EQ(host.calls[1].args[0], 0); // no argument
         }
     }
 }
 
-TEST_F(ShellEntryTest, AFailedHandlerInstallIsReturnedAndEndsInitialize)
+TEST_F(ShellEntryTest, InitializeInstallsSevenHandlersBeforeAnythingElse)
 {
-    host.installResults[32503] = APIERR_NOTSUPPORTED;
-    HandOverTable();
-    EXPECT_EQ(entries.initialize(Token), APIERR_NOTSUPPORTED);
-    // All seven installations are made; nothing follows them.
-    EXPECT_EQ(host.CallsOf(APIEntry_InstallMenuHandler).size(), 7u);
-    EXPECT_TRUE(host.CallsOf(APIEntry_Interface).empty());
-    EXPECT_EQ(host.calls.back().entry, APIEntry_InstallMenuHandler);
+    struct Row {
+        const char* name;
+        std::function<void(FakeHost&)> setUp;
+        GSErrCode result;
+        std::size_t installs;
+    } const rows[] = {
+        {"all installed", [](FakeHost&) {}, NoError, 7},
+        {"failures combine bitwise",
+         [](FakeHost& h) {
+             h.installResults[32500] = static_cast<GSErrCode>(0x81060100);
+             h.installResults[32506] = static_cast<GSErrCode>(0x81060002);
+         },
+         static_cast<GSErrCode>(0x81060102), 7},
+        {"no handler entry", [](FakeHost& h) { h.table[APIEntry_InstallMenuHandler] = nullptr; },
+         APIERR_NOTSUPPORTED, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        velmora::shell::OnModuleUnload();
+        velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
+        row.setUp(host);
+        RunProtocolToRegister();
+        host.calls.clear();
+        EXPECT_EQ(entries.initialize(Token), row.result);
+        auto installs = host.CallsOf(APIEntry_InstallMenuHandler);
+        ASSERT_EQ(installs.size(), row.installs);
+        for (std::size_t i = 0; i < installs.size(); ++i) {
+            EXPECT_EQ(installs[i].args[0], Token);
+            EXPECT_EQ(installs[i].args[1], 32500 + static_cast<Int64>(i));
+            EXPECT_NE(installs[i].args[2], 0);
+        }
+        // Whatever Initialize asks of the menu comes after the handlers are in place,
+        // and nothing after a failed installation.
+        for (std::size_t i = 0; i < installs.size(); ++i)
+            EXPECT_EQ(host.calls[i].entry, APIEntry_InstallMenuHandler);
+        if (row.result != NoError) {
+            EXPECT_EQ(host.calls.size(), installs.size());
+        }
+        for (const auto& [entry, recorder] : Recorders)
+            host.table[entry] = recorder;
+        host.installResults.clear();
+        entries.freeData();
+    }
 }
-
-TEST_F(ShellEntryTest, FailedHandlerInstallsAreCombinedBitwise)
-{
-    host.installResults[32500] = static_cast<GSErrCode>(0x81060100);
-    host.installResults[32506] = static_cast<GSErrCode>(0x81060002);
-    HandOverTable();
-    EXPECT_EQ(entries.initialize(Token), static_cast<GSErrCode>(0x81060102));
-}
-
-TEST_F(ShellEntryTest, InitializeWithoutEntry32GivesNotSupported)
-{
-    host.table[APIEntry_InstallMenuHandler] = nullptr;
-    HandOverTable();
-    EXPECT_EQ(entries.initialize(Token), APIERR_NOTSUPPORTED);
-    EXPECT_TRUE(host.CallsOf(APIEntry_Interface).empty());
-}
-
-// --- Menu handlers ------------------------------------------------------------------
 
 TEST_F(ShellEntryTest, EachHandlerKeepsTheAddOnLoadedForItsOwnMenuOnly)
 {
-    RunProtocolToInitialize();
+    RunProtocolToRegister();
+    ASSERT_EQ(entries.initialize(Token), NoError);
     auto installs = host.CallsOf(APIEntry_InstallMenuHandler);
     ASSERT_EQ(installs.size(), 7u);
     for (int i = 0; i < 7; ++i) {
+        const auto handler = Read<APIMenuCommandProc>(
+            reinterpret_cast<const unsigned char*>(&installs[static_cast<std::size_t>(i)].args[2]), 0);
         host.calls.clear();
         API_MenuParams params;
         std::memset(&params, 0, sizeof(params));
         params.menuResID = static_cast<Int16>(32500 + (i + 1) % 7); // another menu
         params.itemIndex = 99;
-        EXPECT_EQ(installs[i].handler(&params), NoError);
+        EXPECT_EQ(handler(&params), NoError);
         EXPECT_TRUE(host.calls.empty()) << "handler of menu " << 32500 + i;
 
         params.menuResID = static_cast<Int16>(32500 + i);
-        EXPECT_EQ(installs[i].handler(&params), NoError);
+        EXPECT_EQ(handler(&params), NoError);
         auto keep = host.CallsOf(APIEntry_KeepInMemory);
         ASSERT_EQ(keep.size(), 1u) << "handler of menu " << 32500 + i;
-        EXPECT_TRUE(keep[0].keep);
-        EXPECT_EQ(keep[0].token, Token);
+        EXPECT_EQ(keep[0].args, (std::vector<Int64>{Token, 1}));
     }
 }
 
 // --- FreeData and unload ------------------------------------------------------------
 
-TEST_F(ShellEntryTest, FreeDataClearsTheTokenAndTheUnloadIsQuiet)
+TEST_F(ShellEntryTest, OnlyAnUnloadWithoutFreeDataReportsOnce)
 {
-    RunProtocolToInitialize();
-    EXPECT_EQ(entries.freeData(), NoError);
-    host.calls.clear();
-    ACAPI_KeepInMemory(true);
-    ASSERT_EQ(host.CallsOf(APIEntry_KeepInMemory).size(), 1u);
-    EXPECT_EQ(host.CallsOf(APIEntry_KeepInMemory)[0].token, 0);
-
-    velmora::shell::OnModuleUnload();
-    EXPECT_TRUE(debugLines.empty());
-    EXPECT_EQ(ACAPI_GetOwnResModule(), InvalidResModule);
-}
-
-TEST_F(ShellEntryTest, UnloadWithoutFreeDataReportsOnceAndClearsTheToken)
-{
-    RunProtocolToInitialize();
-    velmora::shell::OnModuleUnload();
-    ASSERT_EQ(debugLines.size(), 1u);
-    const std::string path = Utf8OfUnits(velmora::shell::ModulePath());
-    ASSERT_FALSE(path.empty());
-    EXPECT_EQ(debugLines[0], "Abnormal add-on termination (\"" + path + "\")\n");
-    EXPECT_NE(path.find("velmora_unit_tests"), std::string::npos) << path;
-    EXPECT_EQ(ACAPI_GetOwnResModule(), InvalidResModule);
-
-    // The token is gone: host calls pass zero and a second unload says nothing.
-    host.calls.clear();
-    ACAPI_KeepInMemory(true);
-    ASSERT_EQ(host.CallsOf(APIEntry_KeepInMemory).size(), 1u);
-    EXPECT_EQ(host.CallsOf(APIEntry_KeepInMemory)[0].token, 0);
-    velmora::shell::OnModuleUnload();
-    EXPECT_EQ(debugLines.size(), 1u);
-}
-
-TEST_F(ShellEntryTest, ANewInitializeAfterFreeDataMakesTheUnloadAbnormalAgain)
-{
-    RunProtocolToInitialize();
-    ASSERT_EQ(entries.freeData(), NoError);
-    ASSERT_EQ(entries.initialize(Token + 1), NoError);
-    velmora::shell::OnModuleUnload();
-    EXPECT_EQ(debugLines.size(), 1u);
+    struct Row {
+        const char* name;
+        std::function<void(const EntryPoints&)> beforeUnload;
+        std::size_t reports;
+    } const rows[] = {
+        {"FreeData", [](const EntryPoints& e) { ASSERT_EQ(e.freeData(), NoError); }, 0},
+        {"no FreeData", [](const EntryPoints&) {}, 1},
+        {"Initialize again after FreeData",
+         [](const EntryPoints& e) {
+             ASSERT_EQ(e.freeData(), NoError);
+             EXPECT_EQ(TokenInUse(), 0);
+             ASSERT_EQ(e.initialize(Token + 1), NoError);
+         },
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        debugLines.clear();
+        velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
+        RunProtocolToRegister();
+        ASSERT_EQ(entries.initialize(Token), NoError);
+        row.beforeUnload(entries);
+        velmora::shell::OnModuleUnload();
+        ASSERT_EQ(debugLines.size(), row.reports);
+        const std::string path = Utf8OfUnits(velmora::shell::ModulePath());
+        EXPECT_NE(path.find("velmora_unit_tests"), std::string::npos) << path;
+        if (row.reports == 1) {
+            EXPECT_EQ(debugLines[0], "Abnormal add-on termination (\"" + path + "\")\n");
+        }
+        EXPECT_EQ(ACAPI_GetOwnResModule(), InvalidResModule);
+        // The token is gone: host calls pass zero and a second unload says nothing.
+        EXPECT_EQ(TokenInUse(), 0);
+        velmora::shell::OnModuleUnload();
+        EXPECT_EQ(debugLines.size(), row.reports);
+    }
 }
 
 // --- The add-on's own file ------------------------------------------------------------
 
-TEST_F(ShellEntryTest, OwnLocationIsTheModuleFile)
+TEST_F(ShellEntryTest, OwnLocationIsTheModuleFileOrMissing)
 {
     IO::Location location;
     ASSERT_EQ(ACAPI_GetOwnLocation(&location), NoError);
@@ -592,16 +515,13 @@ TEST_F(ShellEntryTest, OwnLocationIsTheModuleFile)
     ASSERT_EQ(location.ToPath(&path), NoError);
     EXPECT_EQ(velmora::test::Utf8(path), Utf8OfUnits(velmora::shell::ModulePath()));
     EXPECT_EQ(velmora::shell::ModuleHandle(), velmora::test::TestProgramModule());
-}
 
-TEST_F(ShellEntryTest, OwnLocationOfAModuleWithoutPathIsMissing)
-{
     // An address in no loaded file: the system gives no path for it.
     std::vector<char> notAModule(64);
     velmora::shell::OnModuleUnload();
     velmora::shell::OnModuleLoad(notAModule.data());
     EXPECT_EQ(velmora::shell::ModulePath()[0], 0);
-    IO::Location location(GS::UniString("C:\\somewhere\\else.txt"));
+    location = IO::Location(GS::UniString("C:\\somewhere\\else.txt"));
     EXPECT_EQ(ACAPI_GetOwnLocation(&location), APIERR_MISSINGLOCATION);
     EXPECT_TRUE(location.IsEmpty());
 }
