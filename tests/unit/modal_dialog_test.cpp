@@ -3,6 +3,8 @@
 // the user.
 #include <gtest/gtest.h>
 
+#include "AddonModuleFixture.hpp"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -97,18 +99,13 @@ public:
     bool OnFileDialog(const kit::FileDialogRequest&, std::string*, UInt32*) override { return false; }
 };
 
-class ModalDialogTest : public ::testing::Test {
+class ModalDialogTest : public velmora::test::AddonModuleTest {
 protected:
     void SetUp() override
     {
-        velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
+        AddonModuleTest::SetUp();
         user.opener = &opener;
         kit::SetDialogDriver(&user);
-    }
-    void TearDown() override
-    {
-        kit::SetDialogDriver(nullptr);
-        velmora::shell::OnModuleUnload();
     }
     short Run()
     {

@@ -2,6 +2,8 @@
 // add-on fetches them from its own file.
 #include <gtest/gtest.h>
 
+#include "AddonModuleFixture.hpp"
+
 #include <string>
 
 #include "core/ResStrings.hpp"
@@ -19,15 +21,7 @@ std::string Fetch(int listId, Int32 entry)
     return velmora::test::Utf8(text.ToUniString());
 }
 
-class ResStringsTest : public ::testing::Test {
-protected:
-    void SetUp() override { velmora::shell::OnModuleLoad(velmora::test::TestProgramModule()); }
-    void TearDown() override
-    {
-        velmora::shell::OnModuleUnload();
-        CurrentLanguage = 1;
-    }
-};
+using ResStringsTest = velmora::test::AddonModuleTest;
 
 TEST_F(ResStringsTest, EachLanguageFetchesItsOwnList)
 {

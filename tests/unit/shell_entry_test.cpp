@@ -5,6 +5,8 @@
 // records every call.
 #include <gtest/gtest.h>
 
+#include "AddonModuleFixture.hpp"
+
 #include <cstring>
 #include <functional>
 #include <map>
@@ -17,7 +19,6 @@
 #include "kit/Host.hpp"
 #include "language/Language.hpp"
 #include "prefs/ConfigFile.hpp"
-#include "prefs/Settings.hpp"
 #include "shell/EntryPoints.hpp"
 #include "shell/HostCalls.hpp"
 #include "shell/Module.hpp"
@@ -140,7 +141,7 @@ Int64 TokenInUse()
     return fake->calls.empty() ? -1 : fake->calls[0].args[0];
 }
 
-class ShellEntryTest : public ::testing::Test {
+class ShellEntryTest : public velmora::test::AddonModuleTest {
 protected:
     void SetUp() override
     {
@@ -149,7 +150,7 @@ protected:
         ForgetSettings();
         fake = &host;
         kit::SetDebugSink(&CaptureDebug, &debugLines);
-        velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
+        AddonModuleTest::SetUp();
         API_ExportRecord record;
         GetExportedFuncAddrs(&record);
         entries.checkEnvironment = Read<APICheckEnvironmentProc>(record.bytes, 8);
@@ -162,12 +163,11 @@ protected:
 
     void TearDown() override
     {
-        velmora::shell::OnModuleUnload();
+        AddonModuleTest::TearDown();
         kit::SetDebugSink(nullptr, nullptr);
         fake = nullptr;
         ForgetSettings();
         kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");
-        CurrentLanguage = 1;
     }
 
     // The settings in memory are those of a library that has read no file yet.
@@ -358,15 +358,6 @@ TEST_F(ShellEntryTest, RegisterInterfaceRegistersTheMenuThenTheService)
          APIERR_NOTSUPPORTED,
          {},
          0},
-        // Last: the language stays stored.
-        {"the stored language's menu",
-         [](FakeHost&) {
-             ASSERT_TRUE(StoreSetting(OwnConfig, "Language_str", "ger", true));
-             ForgetSettings();
-         },
-         NoError,
-         {APIEntry_RegisterMenu, APIEntry_RegisterSupportedService},
-         32503},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
