@@ -66,22 +66,6 @@ TEST(TransferReporterTest, EventsBecomeStatesWithTheirFractions)
     }
 }
 
-TEST(TransferReporterTest, OnlyAnAnswerOfExactlyOneAborts)
-{
-    struct Row {
-        Int32 answer;
-        bool aborts;
-    } rows[] = {{1, true}, {0, false}, {2, false}, {-1, false}, {0x101, false}};
-    for (const Row& row : rows) {
-        Script script;
-        script.answer = row.answer;
-        TransferReporter reporter(Scripted, &script);
-        EXPECT_EQ(reporter.OnBeginData(), row.aborts) << row.answer;
-        EXPECT_EQ(reporter.OnData(1, 2), row.aborts) << row.answer;
-        EXPECT_EQ(reporter.OnEndData(), row.aborts) << row.answer;
-    }
-}
-
 TEST(TransferReporterTest, ResultsBecomeOneFinalState)
 {
     struct Row {
