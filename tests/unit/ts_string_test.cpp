@@ -32,39 +32,70 @@ bool AnsiIs1252()
     return velmora::platform::AnsiCodePage() == 1252;
 }
 
+// A text an operation gave ("<null>" for the null string) and, where the row names
+// one, the size of its block.
+struct TextRow {
+    const char* name;
+    TS_String got;
+    std::u16string text;
+    UInt32 capacity = 0;
+};
+
+template <std::size_t N> void CheckTexts(const TextRow (&rows)[N])
+{
+    for (const TextRow& row : rows) {
+        EXPECT_EQ(U(row.got), row.text) << row.name;
+        if (row.capacity != 0) {
+            EXPECT_EQ(row.got.GetCapacity(), row.capacity) << row.name;
+        }
+    }
+}
+
+// A number or yes/no an operation gave.
+struct ValueRow {
+    const char* name;
+    Int64 got, want;
+};
+
+template <std::size_t N> void CheckValues(const ValueRow (&rows)[N])
+{
+    for (const ValueRow& row : rows)
+        EXPECT_EQ(row.got, row.want) << row.name;
+}
+
 TEST(TS_String, NullStateIsNotTheEmptyString)
 {
     const TS_String null;
-    const TS_String fromNull(static_cast<const char*>(nullptr));
     const TS_String empty("");
-    EXPECT_TRUE(null.IsNull());
-    EXPECT_TRUE(fromNull.IsNull());
-    EXPECT_EQ(null.GetCapacity(), 0u);
-    EXPECT_FALSE(empty.IsNull());
-    EXPECT_EQ(empty.GetLength(), 0u);
-    EXPECT_EQ(empty.GetCapacity(), 1u);
-
-    EXPECT_EQ(null.Compare(0, empty), -1);
-    EXPECT_EQ(empty.Compare(0, null), 1);
-    EXPECT_EQ(null.Compare(0, TS_String()), 0);
-    EXPECT_EQ(empty.Compare(0, TS_String("")), 0);
-    EXPECT_TRUE(null.IsEqual(nullptr));
-    EXPECT_FALSE(null.IsEqual(""));
-    EXPECT_FALSE(empty.IsGreater(empty));
-    EXPECT_TRUE(empty.IsGreater(null));
-    EXPECT_FALSE(null.IsGreater(empty));
-
+    CheckValues({
+        {"null", null.IsNull(), 1},
+        {"from a null pointer", TS_String(static_cast<const char*>(nullptr)).IsNull(), 1},
+        {"null's block", null.GetCapacity(), 0},
+        {"empty", empty.IsNull(), 0},
+        {"empty's length", empty.GetLength(), 0},
+        {"empty's block", empty.GetCapacity(), 1},
+        {"a copy of empty", TS_String(empty).GetCapacity(), 1},
+        {"null before empty", null.Compare(0, empty), -1},
+        {"empty after null", empty.Compare(0, null), 1},
+        {"null equals null", null.Compare(0, TS_String()), 0},
+        {"empty equals empty", empty.Compare(0, TS_String("")), 0},
+        {"null equals no text", null.IsEqual(nullptr), 1},
+        {"null is not \"\"", null.IsEqual(""), 0},
+        {"empty not greater than itself", empty.IsGreater(empty), 0},
+        {"empty greater than null", empty.IsGreater(null), 1},
+        {"null not greater than empty", null.IsGreater(empty), 0},
+    });
     // Copies, substrings and transformations keep the distinction.
-    EXPECT_TRUE(TS_String(null).IsNull());
-    EXPECT_EQ(TS_String(empty).GetCapacity(), 1u);
-    EXPECT_TRUE(null.Mid(0).IsNull());
-    EXPECT_EQ(U(empty.Mid(0)), u"");
-    EXPECT_TRUE(null.ToUpper().IsNull());
-    EXPECT_TRUE(null.Trim().IsNull());
-    EXPECT_EQ(U(TS_String("   ").Trim()), u"");
-    EXPECT_TRUE((null + null).IsNull());
-    EXPECT_EQ(U(null + empty), u"");
-
+    CheckTexts({
+        {"a copy of null", TS_String(null), u"<null>"},
+        {"Mid of null", null.Mid(0), u"<null>"},
+        {"Mid of empty", empty.Mid(0), u""},
+        {"ToUpper of null", null.ToUpper(), u"<null>"},
+        {"Trim of null", null.Trim(), u"<null>"},
+        {"trimmed to nothing", TS_String("   ").Trim(), u""},
+        {"null + null", null + null, u"<null>"},
+        {"null + empty", null + empty, u""},
+    });
     TS_String s("text");
     s = null;
     EXPECT_TRUE(s.IsNull());
@@ -172,239 +203,194 @@ TEST(TS_String, AppendingGrowsExactly)
     EXPECT_EQ(n.GetCapacity(), 1u);
 }
 
-TEST(TS_String, Concatenation)
+TEST(TS_String, QueriesGiveTheirValues)
 {
-    const TS_String left("ab");
-    EXPECT_EQ(U(left + TS_String("cd")), u"abcd");
-    EXPECT_EQ((left + TS_String("cd")).GetCapacity(), 5u);
-    EXPECT_EQ(U(left + "x"), u"abx");
-    EXPECT_EQ(U("x" + left), u"xab");
-    EXPECT_EQ(U(TS_String() + "x"), u"x");
-}
-
-TEST(TS_String, UnitAccess)
-{
-    TS_String s("a\x80z");
-    EXPECT_EQ(s.GetAt(0), u'a');
-    EXPECT_EQ(s.GetAt(3), 0);
-    EXPECT_EQ(TS_String().GetAt(0), 0);
-    EXPECT_EQ(s.GetAnsiAt(3), 0);
-    EXPECT_EQ(TS_String().GetAnsiAt(0), 0);
-    EXPECT_EQ(S(u"\u263A").GetAnsiAt(0), '?');
-    s.SetAnsiAt(0, 'Q');
-    s.SetAnsiAt(9, 'Q');
-    EXPECT_EQ(U(s).substr(0, 1), u"Q");
+    const TS_String abc("abc"), path("a.b.c"), word("prefix");
+    TS_String ansi("a\x80z");
+    ansi.SetAnsiAt(0, 'Q');
+    ansi.SetAnsiAt(9, 'Q'); // beyond the text: nothing
+    CheckValues({
+        {"GetAt", ansi.GetAt(0), u'Q'},
+        {"GetAt at the terminator", ansi.GetAt(3), 0},
+        {"GetAt of null", TS_String().GetAt(0), 0},
+        {"GetAnsiAt at the terminator", ansi.GetAnsiAt(3), 0},
+        {"GetAnsiAt of null", TS_String().GetAnsiAt(0), 0},
+        {"GetAnsiAt of a unit ANSI lacks", S(u"\u263A").GetAnsiAt(0), '?'},
+        // Compare gives -1, 0 or 1; units compare as unsigned numbers.
+        {"Compare, smaller unit", abc.Compare(0, TS_String("abd")), -1},
+        {"Compare, longer", abc.Compare(0, TS_String("ab")), 1},
+        {"Compare, shorter", abc.Compare(0, TS_String("abcd")), -1},
+        {"Compare from offsets", abc.Compare(1, TS_String("xbc"), 1), 0},
+        {"Compare a count", abc.Compare(0, TS_String("abx"), 0, 2), 0},
+        {"Compare a count, differing", abc.Compare(0, TS_String("abx"), 0, 3), -1},
+        {"Compare above 7F", S(u"\u00E9").Compare(0, TS_String("z")), 1},
+        {"Compare FFFF with a surrogate", S(u"\uFFFF").Compare(0, S(u"\U0001F600")), 1},
+        {"CompareNoCase", abc.CompareNoCase(0, TS_String("ABC")), 0},
+        {"CompareNoCase above 7F", S(u"\u00C9T\u00C9").CompareNoCase(0, S(u"\u00E9t\u00E9")), 0},
+        // Ordered by the lower-case units: "_" (5F) before "a" (61) though after "A" (41).
+        {"CompareNoCase by lower case", TS_String("_").CompareNoCase(0, TS_String("A")), -1},
+        {"Compare by units", TS_String("_").Compare(0, TS_String("A")), 1},
+        {"IsEqual", abc.IsEqual("abc"), 1},
+        {"IsNotEqual", abc.IsNotEqual("ABC"), 1},
+        {"IsGreater", TS_String("b").IsGreater(abc), 1},
+        {"IsGreater, longer", abc.IsGreater(TS_String("ab")), 1},
+        {"IsGreater, shorter", TS_String("ab").IsGreater(abc), 0},
+        {"IsGreater, equal", abc.IsGreater(abc), 0},
+        {"FindNoCase", TS_String("xxabc").FindNoCase(TS_String("ABC"), 0), 2},
+        {"FindNoCase from", TS_String("abcabc").FindNoCase(TS_String("BC"), 2), 4},
+        {"FindNoCase from the end", TS_String("xxabc").FindNoCase(TS_String("abc"), 5), -1},
+        {"FindNoCase of empty", TS_String("xxabc").FindNoCase(TS_String(""), 0), -1},
+        {"FindNoCase of null", TS_String("xxabc").FindNoCase(TS_String(), 0), -1},
+        {"FindNoCase of a longer text", TS_String("ab").FindNoCase(TS_String("abc"), 0), -1},
+        {"ReverseFind", TS_String("banana").ReverseFind(TS_String("a")), 5},
+        {"ReverseFind, longer", TS_String("banana").ReverseFind(TS_String("ana")), 3},
+        {"ReverseFind with case", TS_String("banana").ReverseFind(TS_String("A")), -1},
+        {"ReverseFind of empty", TS_String("banana").ReverseFind(TS_String("")), -1},
+        {"FindChar", path.FindChar('.', 0), 1},
+        {"FindChar from", path.FindChar('.', 2), 3},
+        {"FindChar from the end", path.FindChar('.', 5), -1},
+        {"FindChar of the terminator", path.FindChar('\0', 0), -1},
+        {"FindChar in null", TS_String().FindChar('.', 0), -1},
+        {"ReverseFindChar", path.ReverseFindChar('.'), 3},
+        {"ReverseFindChar, none", path.ReverseFindChar('x'), -1},
+        {"MatchesAt the start", word.MatchesAt(TS_String("pre"), 0), 1},
+        {"MatchesAt the end", word.MatchesAt(TS_String("fix"), 3), 1},
+        {"MatchesAt past the end", word.MatchesAt(TS_String("fixes"), 3), 0},
+        {"MatchesAt the terminator", word.MatchesAt(TS_String("x"), 6), 0},
+        {"MatchesAt of empty", word.MatchesAt(TS_String(""), 0), 0},
+        {"MatchesAt in empty", TS_String("").MatchesAt(TS_String("x"), 0), 0},
+        {"EndsWith", word.EndsWith(TS_String("fix")), 1},
+        {"EndsWith itself", word.EndsWith(word), 1},
+        {"EndsWith with case", word.EndsWith(TS_String("FIX")), 0},
+        {"EndsWith a longer text", word.EndsWith(TS_String("xprefix")), 0},
+        {"EndsWith empty", word.EndsWith(TS_String("")), 0},
+    });
     if (AnsiIs1252()) {
-        EXPECT_EQ(s.GetAt(1), 0x20AC);
-        EXPECT_EQ(s.GetAnsiAt(1), '\x80');
-        s.SetAnsiAt(2, '\x9C');
-        EXPECT_EQ(s.GetAt(2), 0x0153);
+        EXPECT_EQ(ansi.GetAt(1), 0x20AC);
+        EXPECT_EQ(ansi.GetAnsiAt(1), '\x80');
+        ansi.SetAnsiAt(2, '\x9C');
+        EXPECT_EQ(ansi.GetAt(2), 0x0153);
     }
 }
 
-TEST(TS_String, Compare)
+TEST(TS_String, NewStringsFromOperations)
 {
-    const TS_String abc("abc");
-    EXPECT_EQ(abc.Compare(0, TS_String("abd")), -1);
-    EXPECT_EQ(abc.Compare(0, TS_String("ab")), 1);
-    EXPECT_EQ(abc.Compare(0, TS_String("abcd")), -1);
-    EXPECT_EQ(abc.Compare(1, TS_String("xbc"), 1), 0);
-    EXPECT_EQ(abc.Compare(0, TS_String("abx"), 0, 2), 0);
-    EXPECT_EQ(abc.Compare(0, TS_String("abx"), 0, 3), -1);
-    // Units compare as unsigned numbers.
-    EXPECT_EQ(S(u"\u00E9").Compare(0, TS_String("z")), 1);
-    EXPECT_EQ(S(u"\uFFFF").Compare(0, S(u"\U0001F600")), 1);
-
-    EXPECT_EQ(abc.CompareNoCase(0, TS_String("ABC")), 0);
-    EXPECT_EQ(S(u"\u00C9T\u00C9").CompareNoCase(0, S(u"\u00E9t\u00E9")), 0);
-    // Ordered by the lower-case units: "_" (5F) sorts before "a" (61) though after "A" (41).
-    EXPECT_EQ(TS_String("_").CompareNoCase(0, TS_String("A")), -1);
-    EXPECT_EQ(TS_String("_").Compare(0, TS_String("A")), 1);
-
-    EXPECT_TRUE(abc.IsEqual("abc"));
-    EXPECT_TRUE(abc.IsNotEqual("ABC"));
-    EXPECT_TRUE(TS_String("b").IsGreater(abc));
-    EXPECT_TRUE(abc.IsGreater(TS_String("ab")));
-    EXPECT_FALSE(TS_String("ab").IsGreater(abc));
-    EXPECT_FALSE(abc.IsGreater(abc));
-}
-
-TEST(TS_String, Searches)
-{
-    EXPECT_EQ(TS_String("xxabc").FindNoCase(TS_String("ABC"), 0), 2);
-    EXPECT_EQ(TS_String("abcabc").FindNoCase(TS_String("BC"), 2), 4);
-    EXPECT_EQ(TS_String("xxabc").FindNoCase(TS_String("abc"), 5), -1);
-    EXPECT_EQ(TS_String("xxabc").FindNoCase(TS_String(""), 0), -1);
-    EXPECT_EQ(TS_String("xxabc").FindNoCase(TS_String(), 0), -1);
-    EXPECT_EQ(TS_String("ab").FindNoCase(TS_String("abc"), 0), -1);
-
-    EXPECT_EQ(TS_String("banana").ReverseFind(TS_String("a")), 5);
-    EXPECT_EQ(TS_String("banana").ReverseFind(TS_String("ana")), 3);
-    EXPECT_EQ(TS_String("banana").ReverseFind(TS_String("A")), -1);
-    EXPECT_EQ(TS_String("banana").ReverseFind(TS_String("")), -1);
-
-    const TS_String path("a.b.c");
-    EXPECT_EQ(path.FindChar('.', 0), 1);
-    EXPECT_EQ(path.FindChar('.', 2), 3);
-    EXPECT_EQ(path.FindChar('.', 5), -1);
-    EXPECT_EQ(path.FindChar('\0', 0), -1);
-    EXPECT_EQ(path.ReverseFindChar('.'), 3);
-    EXPECT_EQ(path.ReverseFindChar('x'), -1);
-    EXPECT_EQ(TS_String().FindChar('.', 0), -1);
-
-    const TS_String word("prefix");
-    EXPECT_TRUE(word.MatchesAt(TS_String("pre"), 0));
-    EXPECT_TRUE(word.MatchesAt(TS_String("fix"), 3));
-    EXPECT_FALSE(word.MatchesAt(TS_String("fixes"), 3));
-    EXPECT_FALSE(word.MatchesAt(TS_String("x"), 6));
-    EXPECT_FALSE(word.MatchesAt(TS_String(""), 0));
-    EXPECT_FALSE(TS_String("").MatchesAt(TS_String("x"), 0));
-
-    EXPECT_TRUE(word.EndsWith(TS_String("fix")));
-    EXPECT_TRUE(word.EndsWith(word));
-    EXPECT_FALSE(word.EndsWith(TS_String("FIX")));
-    EXPECT_FALSE(word.EndsWith(TS_String("xprefix")));
-    EXPECT_FALSE(word.EndsWith(TS_String("")));
-}
-
-TEST(TS_String, Substrings)
-{
-    const TS_String s("abcdef");
-    EXPECT_EQ(U(s.Mid(2)), u"cdef");
-    EXPECT_EQ(U(s.Mid(6)), u"");
-    EXPECT_EQ(s.Mid(6).GetCapacity(), 1u);
-    EXPECT_TRUE(s.Mid(7).IsNull());
-    EXPECT_EQ(U(s.Mid(1, 2)), u"bc");
-    EXPECT_EQ(U(s.Mid(4, 99)), u"ef");
-    EXPECT_EQ(s.Mid(4, 99).GetCapacity(), 3u);
-    EXPECT_TRUE(s.Mid(7, 1).IsNull());
-
-    EXPECT_EQ(U(s.Right(1, 0)), u"f");
-    EXPECT_EQ(U(s.Right(2, 1)), u"de");
-    EXPECT_EQ(U(s.Right(6, 0)), u"abcdef");
-    EXPECT_EQ(U(s.Right(0, 6)), u"");
-    EXPECT_TRUE(s.Right(6, 1).IsNull());
-    EXPECT_TRUE(s.Right(0, 7).IsNull());
-    EXPECT_TRUE(s.Right(0xFFFFFFFF, 1).IsNull());
-}
-
-TEST(TS_String, CaseTrimAndReplace)
-{
+    const TS_String s("abcdef"), left("ab");
     TS_String mixed = S(u"Stra\u00DFe \u00C9T\u00E9");
-    EXPECT_EQ(U(mixed.ToLower()), u"stra\u00DFe \u00E9t\u00E9");
-    EXPECT_EQ(U(mixed.ToUpper()), u"STRA\u00DFE \u00C9T\u00C9");
-    mixed.Reserve(40, true);
-    EXPECT_EQ(mixed.ToUpper().GetCapacity(), mixed.GetLength() + 1);
+    mixed.Reserve(40, true); // a result's block fits its text, not its source's
+    const TS_String pair("a\xF0\x9F\x98\x80z", TextEncoding::Utf8);
+    const std::u16string lowSurrogate(1, char16_t(0xDE00));
+    CheckTexts({
+        {"+", left + TS_String("cd"), u"abcd", 5},
+        {"+ a text", left + "x", u"abx"},
+        {"a text +", "x" + left, u"xab"},
+        {"null + a text", TS_String() + "x", u"x"},
+        {"Mid", s.Mid(2), u"cdef"},
+        {"Mid at the end", s.Mid(6), u"", 1},
+        {"Mid past the end", s.Mid(7), u"<null>"},
+        {"Mid with a count", s.Mid(1, 2), u"bc"},
+        {"Mid with a count past the end", s.Mid(4, 99), u"ef", 3},
+        {"Mid with a count, past the end", s.Mid(7, 1), u"<null>"},
+        {"Right", s.Right(1, 0), u"f"},
+        {"Right, skipping", s.Right(2, 1), u"de"},
+        {"Right, all", s.Right(6, 0), u"abcdef"},
+        {"Right, none", s.Right(0, 6), u""},
+        {"Right, too many", s.Right(6, 1), u"<null>"},
+        {"Right, skipping too many", s.Right(0, 7), u"<null>"},
+        {"Right, wrapping", s.Right(0xFFFFFFFF, 1), u"<null>"},
+        {"ToLower", mixed.ToLower(), u"stra\u00DFe \u00E9t\u00E9"},
+        {"ToUpper", mixed.ToUpper(), u"STRA\u00DFE \u00C9T\u00C9", mixed.GetLength() + 1},
+        {"Trim spaces", TS_String(" \tx y\t ").Trim(true, true, false), u"\tx y\t"},
+        {"Trim tabs too", TS_String(" \tx y\t ").Trim(true, true, true), u"x y"},
+        {"Trim left", TS_String("  x  ").Trim(true, false), u"x  "},
+        {"Trim right", TS_String("  x  ").Trim(false, true), u"  x"},
+        {"Trim to nothing", TS_String(" \t ").Trim(true, true, true), u"", 1},
+        {"Replace", TS_String("aab").Replace("ab", "x"), u"ax"},
+        {"Replace every", TS_String("aaaa").Replace("aa", "b"), u"bb"},
+        {"Replace without overlap", TS_String("aaa").Replace("aa", "b"), u"ba"},
+        {"Replace with backslashes", TS_String("a.b.c").Replace(".", "\\\\"), u"a\\\\b\\\\c"},
+        {"Replace growing", TS_String("x-y-z").Replace(TS_String("-"), TS_String("<->")), u"x<->y<->z", 10},
+        {"Replace with nothing", TS_String("x--y").Replace("--", ""), u"xy", 3},
+        {"Replace empty", TS_String("abc").Replace("", "x"), u"abc"},
+        {"Replace, none", TS_String("abc").Replace("z", "x"), u"abc"},
+        {"Replace no text", TS_String("abc").Replace(nullptr, "x"), u"<null>"},
+        {"Replace by no text", TS_String("abc").Replace("a", nullptr), u"<null>"},
+        {"Replace in null", TS_String().Replace("a", "b"), u"<null>"},
+        // A surrogate pair counts as two units.
+        {"Mid of a pair", pair.Mid(2, 1), lowSurrogate},
+        {"Right of a pair", pair.Right(1, 1), lowSurrogate},
+        {"ToUpper around a pair", pair.ToUpper(), u"A\U0001F600Z"},
+        {"FromNumber", TS_String::FromNumber(-42), u"-42"},
+        {"FromNumber, padded", TS_String::FromNumber(-42, 5), u"  -42"},
+        {"FromNumber, wider than asked", TS_String::FromNumber(12345, 3), u"12345"},
+        {"FromNumber, smallest", TS_String::FromNumber(-2147483647 - 1), u"-2147483648"},
+        {"FileNamePart", TS_String("C:\\dir\\file.txt").FileNamePart(), u"file.txt"},
+        {"FileNamePart of a folder", TS_String("C:\\dir\\").FileNamePart(), u"", 1},
+        {"FileNamePart of a name", TS_String("name").FileNamePart(), u"name"},
+        {"the slash is no separator", TS_String("C:/dir/file").FileNamePart(), u"C:/dir/file"},
+        {"FileNamePart of null", TS_String().FileNamePart(), u"<null>"},
+        {"ExtensionPart", TS_String("C:\\dir\\file.txt").ExtensionPart(), u"txt"},
+        {"ExtensionPart, full stop in a folder", TS_String("C:\\d.x\\file").ExtensionPart(), u""},
+        {"ExtensionPart, final full stop", TS_String("C:\\dir\\file.").ExtensionPart(), u""},
+        {"ExtensionPart, the last", TS_String("archive.tar.gz").ExtensionPart(), u"gz"},
+        {"ExtensionPart of null", TS_String().ExtensionPart(), u"<null>"},
+        {"FolderPart", TS_String("C:\\dir\\file.txt").FolderPart(false), u"C:\\dir"},
+        {"FolderPart with separator", TS_String("C:\\dir\\file.txt").FolderPart(true), u"C:\\dir\\"},
+        {"FolderPart of a name", TS_String("name").FolderPart(true), u"\\"},
+        {"FolderPart of a name, bare", TS_String("name").FolderPart(false), u""},
+        {"FolderPart of null", TS_String().FolderPart(true), u"<null>"},
+    });
+    EXPECT_EQ(pair.GetLength(), 4u);
+    EXPECT_EQ(pair.GetAt(1), 0xD83D);
+    EXPECT_EQ(TS_String::FromNumber(7, 300).GetLength(), 300u);
 
-    EXPECT_EQ(U(TS_String(" \tx y\t ").Trim(true, true, false)), u"\tx y\t");
-    EXPECT_EQ(U(TS_String(" \tx y\t ").Trim(true, true, true)), u"x y");
-    EXPECT_EQ(U(TS_String("  x  ").Trim(true, false)), u"x  ");
-    EXPECT_EQ(U(TS_String("  x  ").Trim(false, true)), u"  x");
-    EXPECT_EQ(TS_String(" \t ").Trim(true, true, true).GetCapacity(), 1u);
-
-    EXPECT_EQ(U(TS_String("aab").Replace("ab", "x")), u"ax");
-    EXPECT_EQ(U(TS_String("aaaa").Replace("aa", "b")), u"bb");
-    EXPECT_EQ(U(TS_String("aaa").Replace("aa", "b")), u"ba");
-    EXPECT_EQ(U(TS_String("a.b.c").Replace(".", "\\\\")), u"a\\\\b\\\\c");
-    const TS_String grown = TS_String("x-y-z").Replace(TS_String("-"), TS_String("<->"));
-    EXPECT_EQ(U(grown), u"x<->y<->z");
-    EXPECT_EQ(grown.GetCapacity(), 10u);
-    EXPECT_EQ(TS_String("x--y").Replace("--", "").GetCapacity(), 3u);
-    EXPECT_EQ(U(TS_String("abc").Replace("", "x")), u"abc");
-    EXPECT_EQ(U(TS_String("abc").Replace("z", "x")), u"abc");
-    EXPECT_TRUE(TS_String("abc").Replace(nullptr, "x").IsNull());
-    EXPECT_TRUE(TS_String("abc").Replace("a", nullptr).IsNull());
-    EXPECT_TRUE(TS_String().Replace("a", "b").IsNull());
-}
-
-TEST(TS_String, SurrogatePairsCountAsTwoUnits)
-{
-    const TS_String s("a\xF0\x9F\x98\x80z", TextEncoding::Utf8);
-    EXPECT_EQ(s.GetLength(), 4u);
-    EXPECT_EQ(s.GetAt(1), 0xD83D);
-    EXPECT_EQ(s.GetAt(2), 0xDE00);
-    EXPECT_EQ(U(s.Mid(2, 1)), std::u16string(1, char16_t(0xDE00)));
-    EXPECT_EQ(U(s.Right(1, 1)), std::u16string(1, char16_t(0xDE00)));
-    EXPECT_EQ(U(s.ToUpper()), u"A\U0001F600Z");
+    TS_String cut("C:\\a\\b");
+    for (const std::u16string expected : {u"C:\\a", u"C:", u""}) {
+        cut.RemoveLastPathPart();
+        EXPECT_EQ(U(cut), expected);
+    }
+    TS_String null;
+    null.RemoveLastPathPart();
+    EXPECT_TRUE(null.IsNull());
 }
 
 TEST(TS_String, Numbers)
 {
-    EXPECT_EQ(U(TS_String::FromNumber(-42)), u"-42");
-    EXPECT_EQ(U(TS_String::FromNumber(-42, 5)), u"  -42");
-    EXPECT_EQ(U(TS_String::FromNumber(12345, 3)), u"12345");
-    EXPECT_EQ(U(TS_String::FromNumber(-2147483647 - 1)), u"-2147483648");
-    EXPECT_EQ(TS_String::FromNumber(7, 300).GetLength(), 300u);
-
-    EXPECT_EQ(ParseLong(nullptr), 0);
-    EXPECT_EQ(ParseLong(""), 0);
-    EXPECT_EQ(ParseLong("abc"), 2147483647);
-    EXPECT_EQ(ParseLong("-"), 0);
-    EXPECT_EQ(ParseLong("-x5"), 0);
-    EXPECT_EQ(ParseLong("12.5"), 12);
-    EXPECT_EQ(ParseLong("v12a"), 12);
-    EXPECT_EQ(ParseLong("x-7"), -7);
-    EXPECT_EQ(ParseLong("+15"), 15);
-    EXPECT_EQ(ParseLong("\xB2"
-                        "3"),
-              3);                          // bytes above 7F are no digits
-    EXPECT_EQ(ParseLong("4294967297"), 1); // wraps modulo 2^32
-    EXPECT_EQ(ParseLong("2147483648"), -2147483647 - 1);
-    EXPECT_EQ(ParseLong("-0"), 0);
-
-    EXPECT_EQ(TS_String(" -12x").ToLong(), -12);
-    EXPECT_EQ(TS_String().ToLong(), 0);
-
-    EXPECT_EQ(NumberKind(TS_String()), 0);
-    EXPECT_EQ(NumberKind(TS_String("")), 0);
-    EXPECT_EQ(NumberKind(TS_String(" + ")), 0);
-    EXPECT_EQ(NumberKind(TS_String(" +12")), 1);
-    EXPECT_EQ(NumberKind(TS_String("- 7")), 1);
-    EXPECT_EQ(NumberKind(TS_String("3,5")), 2);
-    EXPECT_EQ(NumberKind(TS_String(".5")), 2);
-    EXPECT_EQ(NumberKind(TS_String("3.")), 0);
-    EXPECT_EQ(NumberKind(TS_String("1.2.3")), 0);
-    EXPECT_EQ(NumberKind(TS_String("1.,3")), 0);
-    EXPECT_EQ(NumberKind(TS_String("\t1")), 0);
-    EXPECT_EQ(NumberKind(TS_String("12 ")), 0);
-    EXPECT_EQ(NumberKind(TS_String("1e5")), 0);
-
-    EXPECT_EQ(TextLength(nullptr), 0u);
-    EXPECT_EQ(TextLength("abc"), 3u);
-}
-
-TEST(TS_String, PathParts)
-{
-    const TS_String path("C:\\dir\\file.txt");
-    EXPECT_EQ(U(path.FileNamePart()), u"file.txt");
-    EXPECT_EQ(U(path.ExtensionPart()), u"txt");
-    EXPECT_EQ(U(path.FolderPart(false)), u"C:\\dir");
-    EXPECT_EQ(U(path.FolderPart(true)), u"C:\\dir\\");
-
-    EXPECT_EQ(U(TS_String("C:\\d.x\\file").ExtensionPart()), u"");
-    EXPECT_EQ(U(TS_String("C:\\dir\\file.").ExtensionPart()), u"");
-    EXPECT_EQ(U(TS_String("archive.tar.gz").ExtensionPart()), u"gz");
-    EXPECT_EQ(U(TS_String("C:\\dir\\").FileNamePart()), u"");
-    EXPECT_EQ(TS_String("C:\\dir\\").FileNamePart().GetCapacity(), 1u);
-    EXPECT_EQ(U(TS_String("name").FileNamePart()), u"name");
-    EXPECT_EQ(U(TS_String("name").FolderPart(true)), u"\\");
-    EXPECT_EQ(U(TS_String("name").FolderPart(false)), u"");
-    EXPECT_EQ(U(TS_String("C:/dir/file").FileNamePart()), u"C:/dir/file"); // the slash is no separator
-
-    EXPECT_TRUE(TS_String().FileNamePart().IsNull());
-    EXPECT_TRUE(TS_String().ExtensionPart().IsNull());
-    EXPECT_TRUE(TS_String().FolderPart(true).IsNull());
-
-    TS_String cut("C:\\a\\b");
-    cut.RemoveLastPathPart();
-    EXPECT_EQ(U(cut), u"C:\\a");
-    cut.RemoveLastPathPart();
-    EXPECT_EQ(U(cut), u"C:");
-    cut.RemoveLastPathPart();
-    EXPECT_EQ(U(cut), u"");
-    TS_String null;
-    null.RemoveLastPathPart();
-    EXPECT_TRUE(null.IsNull());
+    CheckValues({
+        {"no text", ParseLong(nullptr), 0},
+        {"empty", ParseLong(""), 0},
+        {"no digits", ParseLong("abc"), 2147483647},
+        {"a sign alone", ParseLong("-"), 0},
+        {"a sign before a letter", ParseLong("-x5"), 0},
+        {"the whole part", ParseLong("12.5"), 12},
+        {"the first number", ParseLong("v12a"), 12},
+        {"a sign after a letter", ParseLong("x-7"), -7},
+        {"plus", ParseLong("+15"), 15},
+        {"bytes above 7F are no digits",
+         ParseLong("\xB2"
+                   "3"),
+         3},
+        {"wraps modulo 2^32", ParseLong("4294967297"), 1},
+        {"one past the largest", ParseLong("2147483648"), -2147483647 - 1},
+        {"minus zero", ParseLong("-0"), 0},
+        {"ToLong", TS_String(" -12x").ToLong(), -12},
+        {"ToLong of null", TS_String().ToLong(), 0},
+        {"NumberKind of null", NumberKind(TS_String()), 0},
+        {"NumberKind of empty", NumberKind(TS_String("")), 0},
+        {"a sign alone", NumberKind(TS_String(" + ")), 0},
+        {"whole, signed", NumberKind(TS_String(" +12")), 1},
+        {"whole, space after the sign", NumberKind(TS_String("- 7")), 1},
+        {"decimal comma", NumberKind(TS_String("3,5")), 2},
+        {"decimal point first", NumberKind(TS_String(".5")), 2},
+        {"decimal point last", NumberKind(TS_String("3.")), 0},
+        {"two points", NumberKind(TS_String("1.2.3")), 0},
+        {"point and comma", NumberKind(TS_String("1.,3")), 0},
+        {"a tab first", NumberKind(TS_String("\t1")), 0},
+        {"a space last", NumberKind(TS_String("12 ")), 0},
+        {"an exponent", NumberKind(TS_String("1e5")), 0},
+        {"TextLength of no text", TextLength(nullptr), 0},
+        {"TextLength", TextLength("abc"), 3},
+    });
 }
 
 TEST(TS_String, ToBytes)
