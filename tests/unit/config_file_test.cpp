@@ -37,15 +37,6 @@ protected:
     std::string ReadOwn() const { return velmora::test::NibbleSwapped(ReadFileBytes(OwnFile())); }
 };
 
-TEST_F(ConfigFileTest, PathsNameBothFilesInTheUserFolder)
-{
-    TS_String path;
-    ASSERT_EQ(ConfigPath(OwnConfig, path), NoError);
-    EXPECT_EQ(Utf8Of(path), folder.WindowsFile("VelmoraLibrary_190.cfg"));
-    ASSERT_EQ(ConfigPath(SharedConfig, path), NoError);
-    EXPECT_EQ(Utf8Of(path), folder.WindowsFile("VelmoraPlugins.cfg"));
-}
-
 TEST_F(ConfigFileTest, WorkedExampleIsStoredAsItsSixteenSwappedBytes)
 {
     PutSetting(OwnConfig, "AutoUpdate", "1", true);
@@ -180,13 +171,6 @@ TEST_F(ConfigFileTest, DamagedFileReadsAsMissingUntilAStoreRewritesIt)
     Reset();
     EXPECT_TRUE(LoadConfig(OwnConfig, true));
     EXPECT_EQ(Utf8Of(GetSetting(OwnConfig, "B", true)), "2");
-}
-
-TEST_F(ConfigFileTest, DamagedFirstByteFailsTheLoad)
-{
-    WriteFileBytes(OwnFile(), "$AutoUpdate: 1\r\n"); // not transformed
-    EXPECT_FALSE(LoadConfig(OwnConfig, true));
-    EXPECT_EQ(OwnSettings.GetCount(), 0);
 }
 
 TEST_F(ConfigFileTest, ForcedLoadRereadsALoadedFile)
