@@ -40,7 +40,7 @@ std::string Utf8Of(const TS_String& text)
     return velmora::test::Utf8(text.ToUniString());
 }
 
-// The names a user types most are tried end to end, through the save dialog.
+// The save dialog's answer to a refused name is tried end to end; the names here.
 TEST(TextExportName, OnlyATxtExtensionOfTheFileNameIsAccepted)
 {
     struct Row {
@@ -49,7 +49,13 @@ TEST(TextExportName, OnlyATxtExtensionOfTheFileNameIsAccepted)
         bool accepted;
     };
     const Row rows[] = {
-        {"several full stops, .txt last", "C:\\Docs\\build.19.0.TxT", true},
+        {"upper case", "C:\\Docs\\Info.TXT", true},
+        {"lower case", "C:\\Docs\\info.txt", true},
+        {"several full stops, mixed case", "C:\\Docs\\build.19.0.TxT", true},
+        {"no full stop", "C:\\Docs\\Info", false},
+        {"a final full stop", "C:\\Docs\\Info.", false},
+        {"another extension after .txt", "C:\\Docs\\Info.txt.bak", false},
+        {"a full stop only in a folder name", "C:\\notes.txt\\Info", false},
         {"a longer extension that starts with txt", "C:\\Docs\\Info.txts", false},
         {"a shorter extension", "C:\\Docs\\Info.tx", false},
         {"empty", "", false},
