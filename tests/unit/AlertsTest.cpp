@@ -71,8 +71,6 @@ TEST_F(AlertsTest, PrefixedMessages)
         bool lowerFirst;
         const char* expected;
     } cases[] = {
-        {"error keeps a lower-case start", 1, "documento sconosciuto!", true, separator, true,
-         "Error: documento sconosciuto!"},
         {"warning capitalises", 1, "documento sconosciuto!", false, separator, false,
          "Warning: Documento sconosciuto!"},
         {"error lower-cases", 3, "Datei fehlt", true, separator, true, "Fehler: datei fehlt"},

@@ -197,7 +197,6 @@ TEST(DialogPattern, MessagesWithoutADialogOrAStepAnswerZero)
         {"Cancel closes", DG_MSG_CLICK, DialogCancelItem, DialogCancelItem},
         {"another item without a step stays", DG_MSG_CLICK, 5, 0},
         {"no item", DG_MSG_CLICK, 0, 0},
-        {"a negative item", DG_MSG_CLICK, -1, 0},
         {"close answers the closing item", DG_MSG_CLOSE, 2, 2},
         {"change without a step", DG_MSG_CHANGE, 3, 0},
         {"an unknown message", 99, 1, 0},

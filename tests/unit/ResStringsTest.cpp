@@ -31,6 +31,8 @@ TEST_F(ResStringsTest, EachLanguageFetchesItsOwnList)
         EXPECT_EQ(Fetch(static_cast<Int16>(MessageListBase + language), 5), cancel[language]);
         EXPECT_EQ(velmora::test::Utf8(LocalisedText(MessageListBase, 5).ToUniString()), cancel[language]);
     }
+    CurrentLanguage = 2; // the menu's item texts too
+    EXPECT_EQ(Fetch(MenuTextListBase + 2, 4), "Vérifiez les mises à jour automatiquement");
 }
 
 TEST_F(ResStringsTest, MissingLibraryListsFallBackToEnglish)
@@ -62,16 +64,6 @@ TEST_F(ResStringsTest, EmptyEntriesAreEmptyTexts)
     GetResString(text, static_cast<Int16>(LibraryListBase + 1), 19);
     EXPECT_FALSE(text.IsNull());
     EXPECT_EQ(text.GetLength(), 0u);
-}
-
-TEST_F(ResStringsTest, MenuListsKeepTheHostsControlCodes)
-{
-    CurrentLanguage = 1;
-    EXPECT_EQ(Fetch(MenuListBase + 1, 1), "VelmoraLibrary");
-    EXPECT_EQ(Fetch(MenuListBase + 1, 5), "Check for Updates automatically^E3^ES^ED^EL^M");
-    EXPECT_EQ(Fetch(MenuTextListBase + 1, 4), "Check for Updates automatically");
-    CurrentLanguage = 2;
-    EXPECT_EQ(Fetch(MenuTextListBase + 2, 4), "Vérifiez les mises à jour automatiquement");
 }
 
 TEST_F(ResStringsTest, WithoutResourcesEveryTextIsThePlaceholder)

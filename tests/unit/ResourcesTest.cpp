@@ -91,18 +91,6 @@ TEST_F(Resources, EveryListOfTheFourFamiliesIsPresentWithItsEntryCount)
         EXPECT_EQ(EntryCount(32530 + lang), 24) << "library texts " << 32530 + lang;
 }
 
-TEST_F(Resources, LibraryListsOfJapaneseAndRussianAreAbsent)
-{
-    for (Int32 list : {32535, 32536}) {
-        EXPECT_FALSE(Entry(list, 1)) << list;
-        EXPECT_FALSE(Entry(list, 16)) << list;
-        EXPECT_EQ(RSLoadResource(StrsResType, module, static_cast<GSResID>(list)), nullptr) << list;
-    }
-    // Neighbours outside the families are absent too.
-    for (Int32 list : {32499, 32507, 32509, 32517, 32529, 32709, 32717})
-        EXPECT_FALSE(Entry(list, 1)) << list;
-}
-
 TEST_F(Resources, EveryMenuIsItsItemTextsWithTheControlCodes)
 {
     for (Int32 lang = 0; lang <= 6; ++lang) {
