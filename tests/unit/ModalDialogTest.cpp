@@ -142,11 +142,6 @@ TEST_F(ModalDialogTest, ClicksAndChangesFollowThePattern)
         std::vector<std::string> steps; // after the fill
     };
     const Row rows[] = {
-        {"OK closes with 1 after the dialog's own step",
-         0,
-         [](Int16 d) { kit::Click(d, DialogOkItem); },
-         1,
-         {"click 1"}},
         {"Cancel closes with 2 whatever the step answers",
          7,
          [](Int16 d) { kit::Click(d, DialogCancelItem); },
