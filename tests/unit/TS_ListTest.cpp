@@ -71,20 +71,6 @@ TEST(TS_List, OwnsItsStrings)
     EXPECT_EQ(kit::LiveAllocations(), before);
 }
 
-TEST(TS_List, SettingsKeepKeyAndValue)
-{
-    const long before = kit::LiveAllocations();
-    {
-        TS_List<TS_Setting> settings;
-        settings.Insert(TS_Setting{TS_String("Language"), TS_String("int")});
-        settings.Insert(TS_Setting{TS_String("AutoUpdate"), TS_String("1")}, 0);
-        ASSERT_EQ(settings.GetCount(), 2);
-        EXPECT_TRUE(settings[0].key.IsEqual("AutoUpdate"));
-        EXPECT_TRUE(settings[1].value.IsEqual("int"));
-    }
-    EXPECT_EQ(kit::LiveAllocations(), before);
-}
-
 TEST(TS_List, LosingTheBlockReleasesTheElements)
 {
     const long before = kit::LiveAllocations();

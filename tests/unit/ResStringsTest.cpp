@@ -2,6 +2,8 @@
 // add-on fetches them from its own file.
 #include <gtest/gtest.h>
 
+#include "AddonModuleFixture.hpp"
+
 #include <string>
 
 #include "TestSupport.hpp"
@@ -19,15 +21,7 @@ std::string Fetch(int listId, Int32 entry)
     return velmora::test::Utf8(text.ToUniString());
 }
 
-class ResStringsTest : public ::testing::Test {
-protected:
-    void SetUp() override { velmora::shell::OnModuleLoad(velmora::test::TestProgramModule()); }
-    void TearDown() override
-    {
-        velmora::shell::OnModuleUnload();
-        CurrentLanguage = 1;
-    }
-};
+using ResStringsTest = velmora::test::AddonModuleTest;
 
 TEST_F(ResStringsTest, EachLanguageFetchesItsOwnList)
 {
@@ -37,6 +31,8 @@ TEST_F(ResStringsTest, EachLanguageFetchesItsOwnList)
         EXPECT_EQ(Fetch(static_cast<Int16>(MessageListBase + language), 5), cancel[language]);
         EXPECT_EQ(velmora::test::Utf8(LocalisedText(MessageListBase, 5).ToUniString()), cancel[language]);
     }
+    CurrentLanguage = 2; // the menu's item texts too
+    EXPECT_EQ(Fetch(MenuTextListBase + 2, 4), "Vérifiez les mises à jour automatiquement");
 }
 
 TEST_F(ResStringsTest, MissingLibraryListsFallBackToEnglish)
@@ -68,16 +64,6 @@ TEST_F(ResStringsTest, EmptyEntriesAreEmptyTexts)
     GetResString(text, static_cast<Int16>(LibraryListBase + 1), 19);
     EXPECT_FALSE(text.IsNull());
     EXPECT_EQ(text.GetLength(), 0u);
-}
-
-TEST_F(ResStringsTest, MenuListsKeepTheHostsControlCodes)
-{
-    CurrentLanguage = 1;
-    EXPECT_EQ(Fetch(MenuListBase + 1, 1), "VelmoraLibrary");
-    EXPECT_EQ(Fetch(MenuListBase + 1, 5), "Check for Updates automatically^E3^ES^ED^EL^M");
-    EXPECT_EQ(Fetch(MenuTextListBase + 1, 4), "Check for Updates automatically");
-    CurrentLanguage = 2;
-    EXPECT_EQ(Fetch(MenuTextListBase + 2, 4), "Vérifiez les mises à jour automatiquement");
 }
 
 TEST_F(ResStringsTest, WithoutResourcesEveryTextIsThePlaceholder)
