@@ -269,7 +269,7 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
                                         options.timings};
                 status = RunWindowSession(host, transcript, interactive ? nullptr : &script,
                                           DialogPictures(options.pictures), settings);
-                host.Unload(options.freeData);
+                host.Unload(options.freeData ? FreeDataCall::Call : FreeDataCall::Skip);
                 kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");
                 return status;
             }
@@ -283,7 +283,7 @@ int RunHost(const HostOptions& options, std::istream& in, bool inIsTerminal, std
             Session session(host, transcript, source, userFolder, options.shellRecord,
                             DialogPictures(options.pictures));
             status = session.Run();
-            host.Unload(options.freeData);
+            host.Unload(options.freeData ? FreeDataCall::Call : FreeDataCall::Skip);
         }
     }
     kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");

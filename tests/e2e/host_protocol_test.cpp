@@ -84,7 +84,7 @@ TEST_F(AddonProtocolTest, TheProtocolRunsInTheHostsOrder)
     for (std::size_t i = 2; i < calls.size(); ++i)
         EXPECT_EQ(calls[i].token, report.token) << calls[i].name << "(" << calls[i].arguments << ")";
 
-    host.Unload(true);
+    host.Unload(velmora::host::FreeDataCall::Call);
     report = host.Report();
     EXPECT_TRUE(report.freeDataCalled);
     EXPECT_EQ(report.freeDataResult, NoError);
@@ -152,7 +152,7 @@ TEST_F(AddonProtocolTest, RestartFreesTheAddOnAndRunsTheProtocolAgain)
     EXPECT_EQ(Count(transcript.Text(), "[host] FreeData -> 0"), 1);
 
     // The second run's unload without FreeData is the first abnormal one.
-    host.Unload(false);
+    host.Unload(velmora::host::FreeDataCall::Skip);
     EXPECT_EQ(host.DebugOutput(), AbnormalLine());
 }
 

@@ -75,7 +75,7 @@ protected:
     }
     void TearDown() override
     {
-        host.Unload(true);
+        host.Unload(velmora::host::FreeDataCall::Call);
         dialogModule = InvalidResModule;
         kit::SetSpecialFolder(IO::FileSystem::UserPreferences, "");
     }
@@ -175,7 +175,7 @@ TEST_F(HostSessionTest, QuittingLetsGoOfAWorkerWaitingForTheUiThread)
     EXPECT_EQ(session.Run(), 0);
     // As at the end of velmora-host: the host unloads the add-on, whose FreeData
     // would wait for this worker.
-    host.Unload(true);
+    host.Unload(velmora::host::FreeDataCall::Call);
     worker.join();
     EXPECT_EQ(pressed, 1);
     EXPECT_EQ(opened, 0);
