@@ -66,7 +66,7 @@ bool AddonHost::Load(const std::string& path)
         return LoadSteps(path);
     transcript.Hold();
     const bool loaded = LoadSteps(path);
-    transcript.Release(!loaded);
+    transcript.Release(loaded ? Transcript::HeldLines::DebugOnly : Transcript::HeldLines::Shown);
     if (loaded)
         for (const std::string& line : LoadSummary())
             Say(line);

@@ -63,10 +63,12 @@ enum class Modality { Modal, Modeless };
 DialogPtr Find(Int16 dialId);
 // [any thread] Under the lock: the dialog `dialId`, or null.
 DialogPtr FindLocked(Manager& m, Int16 dialId);
-// Under the lock: item `number` of `dialog`, or null; FindList only for a list box.
+// [any thread] Under the lock: item `number` of `dialog`, or null; FindList only
+// for a list box.
 ItemState* FindItem(Dialog& dialog, Int16 number);
 ItemState* FindList(Dialog& dialog, Int16 number);
-// The columns of a list's rows: its tab fields, at least one.
+// [any thread] Under the lock: the columns of a list's rows (its tab fields, at
+// least one).
 size_t ColumnCount(const ItemState& list);
 
 // [any thread, without the lock] Tells the installed driver of `event`.
