@@ -31,7 +31,7 @@ void LoadToInitialize(benchmark::State& state, const std::string& configuration)
             break;
         }
         state.PauseTiming();
-        host.Unload(true);
+        host.Unload(velmora::host::FreeDataCall::Call);
         state.ResumeTiming();
     }
     kit::SetSpecialFolder(14, "");

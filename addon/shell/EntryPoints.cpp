@@ -15,13 +15,6 @@
 
 namespace {
 
-// Export record layout.
-constexpr int VersionWordOffset = 0;
-constexpr int CheckEnvironmentOffset = 8;
-constexpr int RegisterInterfaceOffset = 16;
-constexpr int InitializeOffset = 24;
-constexpr int FreeDataOffset = 32;
-constexpr int InterfaceVersionOffset = 40;
 constexpr UInt32 VersionWord = (19u << 16) | 1u;
 constexpr Int32 InterfaceVersion = 19000;
 
@@ -51,12 +44,15 @@ extern "C" void GetExportedFuncAddrs(API_ExportRecord* record)
     if (record == nullptr)
         return;
     std::memset(record->bytes, 0, sizeof(record->bytes));
-    std::memcpy(record->bytes + VersionWordOffset, &VersionWord, sizeof(VersionWord));
-    PutAddress<APICheckEnvironmentProc>(record, CheckEnvironmentOffset, &velmora::shell::CheckEnvironment);
-    PutAddress<APIRegisterInterfaceProc>(record, RegisterInterfaceOffset, &velmora::shell::RegisterInterface);
-    PutAddress<APIInitializeProc>(record, InitializeOffset, &velmora::shell::Initialize);
-    PutAddress<APIFreeDataProc>(record, FreeDataOffset, &velmora::shell::FreeData);
-    std::memcpy(record->bytes + InterfaceVersionOffset, &InterfaceVersion, sizeof(InterfaceVersion));
+    std::memcpy(record->bytes + API_ExportRecord::VersionWordOffset, &VersionWord, sizeof(VersionWord));
+    PutAddress<APICheckEnvironmentProc>(record, API_ExportRecord::CheckEnvironmentOffset,
+                                        &velmora::shell::CheckEnvironment);
+    PutAddress<APIRegisterInterfaceProc>(record, API_ExportRecord::RegisterInterfaceOffset,
+                                         &velmora::shell::RegisterInterface);
+    PutAddress<APIInitializeProc>(record, API_ExportRecord::InitializeOffset, &velmora::shell::Initialize);
+    PutAddress<APIFreeDataProc>(record, API_ExportRecord::FreeDataOffset, &velmora::shell::FreeData);
+    std::memcpy(record->bytes + API_ExportRecord::InterfaceVersionOffset, &InterfaceVersion,
+                sizeof(InterfaceVersion));
 }
 
 extern "C" GSErrCode SetImportedFuncAddrs(const void* const* table)

@@ -3,6 +3,17 @@
 // registered (its menu, menu handlers, modeless windows) and every host call it
 // made. One AddonHost serves the process at a time (host functions are plain
 // function addresses and reach it through a process-wide pointer).
+//
+// The protocol and the menu commands are in AddonHost.cpp, the host functions the
+// table offers in HostFunctions.cpp, the wording of reports in ReportText.cpp.
+//
+// Threads. The protocol, the menu commands and Unload run on the UI thread, which
+// also owns the library, the resource module and the FreeData address. The add-on
+// may call the host functions and write debug output from its workers too: what
+// they change (the report, the menu model, the call records, handlers, windows,
+// the debug text) is guarded by `lock`, which is never held while the add-on or the
+// transcript runs; observers get copies. The host-function table is made once in
+// the constructor and only read afterwards.
 #pragma once
 
 #include <array>
@@ -52,6 +63,10 @@ struct ProtocolReport {
     bool initialized = false; // Initialize succeeded and FreeData was not called yet
 };
 
+// Whether a run ends with the add-on's FreeData before the file is unloaded (without
+// it, the add-on finds its work unfinished at the unload and says so).
+enum class FreeDataCall { Call, Skip };
+
 struct ModelessWindow {
     Int32 refId = 0;
     APIModelessWindowCallbackProc callback = nullptr;
@@ -77,9 +92,9 @@ public:
     std::vector<std::string> LoadSummary() const;
     // [UI thread] Ends the run: lets go of the add-on's background calls that wait for
     // the UI thread (they are refused until the run is over), closes the add-on's
-    // open dialogs, calls FreeData when `freeData` and the add-on is initialised, and
+    // open dialogs, calls FreeData when asked to and the add-on is initialised, and
     // unloads the file.
-    void Unload(bool freeData);
+    void Unload(FreeDataCall freeData);
     // [UI thread] Unload with FreeData, then a new run with the same file.
     bool Restart();
 
@@ -88,13 +103,14 @@ public:
     ProtocolReport Report() const;
     MenuModel Menu() const;
     std::vector<HostCall> Calls() const;
-    // Menu string-list ids with an installed handler, in ascending order.
+    // [any thread] Menu string-list ids with an installed handler, in ascending order.
     std::vector<Int16> HandlerMenuIds() const;
     bool KeepInMemory() const;
     std::vector<ModelessWindow> ModelessWindows() const;
-    // Everything the add-on wrote to the host's debug output in this host's life.
+    // [any thread] Everything the add-on wrote to the host's debug output in this host's life.
     std::string DebugOutput() const;
-    // The host's resource module for the loaded add-on (InvalidResModule when none).
+    // [UI thread] The host's resource module for the loaded add-on (InvalidResModule
+    // when none).
     GSResModule AddonResModule() const;
 
     // [UI thread] The user picks item `item` of the registered menu: the handler installed for
@@ -103,7 +119,7 @@ public:
     // [UI thread] Calls the handler installed for `listId` with (listId, item) as the host does.
     bool CallMenuHandler(Int16 listId, Int32 item, std::string* whyNot);
 
-    // The host-function table handed to the add-on (502 entries).
+    // [any thread] The host-function table handed to the add-on (502 entries).
     const std::array<const void*, APIHostTableEntries>& Table() const { return table; }
 
     // [any thread] Host functions (the table's entries call these on the current
@@ -116,7 +132,7 @@ public:
     GSErrCode UnregisterModelessWindow(Int64 token, Int32 refId);
     GSErrCode Interface(Int64 token, Int32 code, void* p1, void* p2, void* p3, void* p4);
 
-    // The host that the table's entries reach; null when there is none.
+    // [any thread] The host that the table's entries reach; null when there is none.
     static AddonHost* Current();
 
 private:
@@ -134,15 +150,17 @@ private:
     }
 
     Transcript& transcript;
-    std::array<const void*, APIHostTableEntries> table{};
+    const std::array<const void*, APIHostTableEntries> table; // never changes
     AddonLibrary library;
     GSResModule addonResModule = InvalidResModule;
     APIFreeDataProc freeData = nullptr;
     Int64 runNumber = 0;
 
-    mutable std::mutex lock; // guards the members below
+    // Guards the members below, which host functions change from any thread; never
+    // held while the add-on's code or the transcript runs.
+    mutable std::mutex lock;
     ProtocolReport report;
-    MenuModel menu;
+    MenuModel menu; // the registered menu as shown; [any thread] under `lock`
     std::vector<HostCall> calls;
     std::map<Int16, APIMenuCommandProc> handlers;
     bool keepInMemory = false;
@@ -150,8 +168,5 @@ private:
     std::string debugOutput;
     std::string pendingDebugLine;
 };
-
-// Text of a host result for reports: "0" or "0x81060387".
-std::string ResultText(GSErrCode result);
 
 } // namespace velmora::host

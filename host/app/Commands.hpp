@@ -6,10 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "CommandContext.hpp"
 #include "Script.hpp"
-#include "Session.hpp"
 
 namespace velmora::host {
+
+// What the session draws again after a command has done its work.
+enum class Redraw {
+    Nothing,
+    Dialog, // the current dialog (the dialog actions)
+    Menu,   // the menu bar, in a terminal
+};
 
 struct CommandSpec {
     const char* name;      // as typed
@@ -17,9 +24,9 @@ struct CommandSpec {
     std::size_t leastArguments, mostArguments;
     const char* help;    // one line: what it does
     const char* example; // the command as one would write it
-    Outcome (*handler)(Session& session, const Command& command);
-    bool redrawsDialog = false; // the current dialog is drawn after it (dialog actions)
-    bool redrawsMenu = false;   // in a terminal the menu bar is drawn after it
+    // [UI thread] Runs the command in the session that read it.
+    Outcome (*handler)(CommandContext& session, const Command& command);
+    Redraw redraws = Redraw::Nothing;
 };
 
 // Every command, in the order of the help text.

@@ -27,6 +27,9 @@ struct MenuItem {
     bool Checked() const { return (flags & API_MenuItemChecked) != 0; }
 };
 
+// A plain value with no lock of its own. The host's one live model is AddonHost's,
+// which the add-on changes from any thread through host functions: it is touched
+// only under AddonHost's lock, and everyone else reads a copy (AddonHost::Menu).
 class MenuModel {
 public:
     // True once a menu has been registered in this run.

@@ -1,15 +1,10 @@
 #include "Session.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <filesystem>
 
 #include "Commands.hpp"
-#include "Utf8Paths.hpp"
-#include "velmora/pathform.hpp"
-
-namespace fs = std::filesystem;
+#include "UserPaths.hpp"
 
 namespace velmora::host {
 
@@ -42,6 +37,11 @@ void Session::Echo(const Command& command)
 {
     if (!source.Interactive())
         transcript.Line("> " + command.source);
+}
+
+void Session::Say(const std::string& line)
+{
+    transcript.Line(line);
 }
 
 Outcome Session::Fail(const Command& command, const std::string& message)
@@ -101,11 +101,11 @@ bool Session::Step()
     }
     if (outcome == Outcome::Done) {
         const CommandSpec* entry = FindCommand(command.name);
-        if (entry != nullptr && entry->redrawsDialog) {
+        if (entry != nullptr && entry->redraws == Redraw::Dialog) {
             if (Int16 dialId = CurrentDialog())
                 ShowDialog(dialId);
         }
-        if (entry != nullptr && entry->redrawsMenu && source.Interactive())
+        if (entry != nullptr && entry->redraws == Redraw::Menu && source.Interactive())
             ShowMenuBar();
     }
     return true;
@@ -141,7 +141,11 @@ void Session::Pump()
 
 bool Session::ChooseMenuItem(Int32 item, std::string* whyNot)
 {
-    return frontend != nullptr ? frontend->ChooseMenuItem(item, whyNot) : host.ChooseMenuItem(item, whyNot);
+    const bool chosen =
+        frontend != nullptr ? frontend->ChooseMenuItem(item, whyNot) : host.ChooseMenuItem(item, whyNot);
+    if (chosen)
+        DrawPendingEvents();
+    return chosen;
 }
 
 bool Session::Press(Int16 dialId, Int16 item)
@@ -194,17 +198,24 @@ bool Session::TakeAnswer(const char* name, Command* answer)
     return true;
 }
 
-bool Session::FindDialogByResource(Int16 resId, bool visibleOnly, Int16* dialId)
+bool Session::FindDialogByResource(Int16 resId, DialogsSeen seen, Int16* dialId)
 {
     std::vector<Int16> open = kit::OpenDialogs();
     for (auto it = open.rbegin(); it != open.rend(); ++it) {
         kit::DialogState state;
-        if (kit::GetDialogState(*it, &state) && state.resId == resId && (!visibleOnly || state.visible)) {
+        if (kit::GetDialogState(*it, &state) && state.resId == resId &&
+            (seen == DialogsSeen::OpenOrHidden || state.visible)) {
             *dialId = *it;
             return true;
         }
     }
     return false;
+}
+
+void Session::ChooseDialog(Int16 dialId)
+{
+    chosenDialog = dialId;
+    ShowDialog(dialId);
 }
 
 Int16 Session::CurrentDialog()
@@ -222,53 +233,14 @@ Int16 Session::CurrentDialog()
     return 0;
 }
 
-namespace {
-
-// "C:..." (a drive letter and a colon).
-bool HasDrive(const std::string& path)
-{
-    return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
-}
-
-} // namespace
-
 std::string Session::NativePath(const std::string& path) const
 {
-#if defined(_WIN32)
-    const std::string written = path;
-#else
-    // Paths in the add-on's Windows form as well: drive Z: is the root of this file
-    // system, and a backslash is a separator.
-    const std::string written =
-        HasDrive(path) || path.find('\\') != std::string::npos ? velmora::pathform::ToPosix(path) : path;
-#endif
-    const fs::path p = PathFromUtf8(written);
-    if (p.is_absolute() || userFolder.empty())
-        return Utf8FromPath(p);
-    return Utf8FromPath(PathFromUtf8(userFolder) / p);
+    return UserPath(userFolder, path);
 }
 
 std::string Session::PathProblem(const std::string& path) const
 {
-    if (path.empty())
-        return "the path is empty";
-    for (unsigned char c : path)
-        if (c < 0x20 || c == 0x7f)
-            return "the path \"" + path + "\" holds a control character: no file can be named so";
-#if !defined(_WIN32)
-    if (HasDrive(path) && std::toupper(static_cast<unsigned char>(path[0])) != 'Z')
-        return "the path \"" + path + "\" is on drive " + path.substr(0, 2) +
-               ", which this system does not have (its files are on drive Z:, Z:\\ being /)";
-#else
-    // Wine and Windows answer a drive that is not there as a missing folder; say which.
-    if (HasDrive(path)) {
-        std::error_code ec;
-        if (!fs::exists(PathFromUtf8(path.substr(0, 2) + "\\"), ec))
-            return "the path \"" + path + "\" is on drive " + path.substr(0, 2) +
-                   ", which this system does not have";
-    }
-#endif
-    return std::string();
+    return PathNamingProblem(path);
 }
 
 } // namespace velmora::host

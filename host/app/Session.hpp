@@ -1,9 +1,9 @@
 // A session of velmora-host: the person at the terminal or the script plays the
 // user. The session runs on the host's UI thread: it reads commands (Script.hpp,
-// the table in Commands.hpp), acts on the add-on's menu and dialogs, answers the
-// add-on's dialogs, alerts and file dialogs as the kit's dialog driver
-// (DialogDriver.cpp), draws what happens (Drawing.cpp), and serves the add-on's
-// background work while it waits.
+// the table in Commands.hpp) and lends their handlers its CommandContext
+// (Session.cpp), answers the add-on's dialogs, alerts and file dialogs as the
+// kit's dialog driver (SessionAnswers.cpp), draws what happens
+// (SessionDrawing.cpp), and serves the add-on's background work while it waits.
 #pragma once
 
 #include <deque>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AddonHost.hpp"
+#include "CommandContext.hpp"
 #include "DialogPictures.hpp"
 #include "Frontend.hpp"
 #include "Script.hpp"
@@ -24,9 +25,7 @@
 
 namespace velmora::host {
 
-enum class Outcome { Done, Failed, Quit };
-
-class Session : public kit::DialogDriver {
+class Session : public kit::DialogDriver, public CommandContext {
 public:
     // [UI thread] Installs itself as the kit's dialog driver until destroyed, which
     // makes the calling thread the host's UI thread. Borrows `host`, `transcript`
@@ -51,45 +50,58 @@ public:
     // what changed, without waiting (a front end's event loop calls it when woken).
     void Pump();
 
-    // The kit's dialog driver (DialogDriver.cpp); see kit/DialogDriver.hpp.
+    // The kit's dialog driver (SessionAnswers.cpp); see kit/DialogDriver.hpp.
     void RunModal(Int16 dialId) override;
     void OnDialogEvent(Int16 dialId, kit::DialogEvent event) override;
     Int16 OnAlert(const kit::AlertRequest& request) override;
     bool OnFileDialog(const kit::FileDialogRequest& request, std::string* chosenPath,
                       UInt32* filter) override;
 
-private:
-    friend struct CommandHandlers; // Commands.cpp
+    // What the commands may do (CommandContext.hpp).
+    Outcome Fail(const Command& command, const std::string& message) override;
+    void Say(const std::string& line) override;
+    AddonHost& Host() override { return host; }
+    bool ModalDialogOpen() const override { return !modalStack.empty(); }
+    bool ChooseMenuItem(Int32 item, std::string* whyNot) override;
+    bool StoppedOnFailure() const override { return stopping && failed; }
+    void ShowMenuBar() override;
+    void ShowDialog(Int16 dialId) override;
+    Int16 CurrentDialog() override;
+    void ChooseDialog(Int16 dialId) override;
+    bool FindDialogByResource(Int16 resId, DialogsSeen seen, Int16* dialId) override;
+    bool Press(Int16 dialId, Int16 item) override;
+    bool PressRow(Int16 dialId, Int16 item, Int16 row) override;
+    bool PressClose(Int16 dialId) override;
+    bool Picture(const kit::DialogState& dialog, const std::string& nativePath,
+                 std::string* message) override;
+    void PresetAlertAnswer(Int16 button) override { presetAnswer = button; }
+    void PresetFileAnswer(const std::string& path) override { presetFile = path; }
+    int AlertsRaised() const override { return alerts; }
+    int UnseenAlerts() const override { return alerts - alertsSeen; }
+    void MarkAlertsSeen() override { alertsSeen = alerts; }
+    std::string LastAlert() const override { return lastAlert; }
+    bool WaitUntil(double seconds, const std::function<bool()>& condition) override;
+    std::string NativePath(const std::string& path) const override;
+    std::string PathProblem(const std::string& path) const override;
+    bool ShellRecorded() const override { return shell.Active(); }
+    bool ShellReceived(const std::string& text, std::vector<std::string>* received) override
+    {
+        return shell.Find(text, received);
+    }
 
+private:
     // Running (Session.cpp).
     bool Step();
     Outcome Execute(const Command& command);
-    Outcome Fail(const Command& command, const std::string& message);
     void Echo(const Command& command);
     std::string Prompt();
     bool Serve(double seconds);
-    bool WaitUntil(double seconds, const std::function<bool()>& condition);
     bool TakeAnswer(const char* name, Command* answer);
-    Int16 CurrentDialog();
-    bool FindDialogByResource(Int16 resId, bool visibleOnly, Int16* dialId);
-    // The native path a command's PATH names: relative paths are in the user folder;
-    // natively a path in the add-on's Windows form ("Z:\\tmp\\a.txt") too.
-    std::string NativePath(const std::string& path) const;
-    // What a command does as a person, through the front end when there is one.
-    bool ChooseMenuItem(Int32 item, std::string* whyNot);
-    bool Press(Int16 dialId, Int16 item);
-    bool PressRow(Int16 dialId, Int16 item, Int16 row);
-    bool PressClose(Int16 dialId);
-    bool Picture(const kit::DialogState& dialog, const std::string& nativePath, std::string* message);
-    // Why `path` names no place a file could be (empty when it can name one).
-    std::string PathProblem(const std::string& path) const;
     CompletionContext Completable();
 
-    // Drawing (Drawing.cpp).
+    // Drawing (SessionDrawing.cpp).
     bool DrawPendingEvents();
     bool ShowNewShellLines();
-    void ShowMenuBar();
-    void ShowDialog(Int16 dialId);
     void Draw(const kit::DialogState& dialog);
 
     AddonHost& host;

@@ -67,7 +67,7 @@ void Transcript::Hold()
     holding = true;
 }
 
-void Transcript::Release(bool show)
+void Transcript::Release(HeldLines which)
 {
     std::lock_guard<std::mutex> guard(lock);
     holding = false;
@@ -78,7 +78,7 @@ void Transcript::Release(bool show)
         const std::size_t end = lines.find('\n', start);
         const std::string line = lines.substr(start, end - start);
         // What the add-on wrote to the debug output is its own word: always shown.
-        if (show ? Shown(line) : line.rfind("[debug] ", 0) == 0)
+        if (which == HeldLines::Shown ? Shown(line) : line.rfind("[debug] ", 0) == 0)
             shown += line + '\n';
         start = end + 1;
     }

@@ -34,10 +34,15 @@ public:
     // [any thread] Quiet: host calls are kept, not shown.
     void SetQuiet(bool quiet);
     bool Quiet() const;
+    // What Release shows of the lines held back.
+    enum class HeldLines {
+        Shown,     // as the transcript shows lines (a quiet one leaves out host calls)
+        DebugOnly, // only what the add-on wrote to the debug output
+    };
     // [any thread] Holds back the lines that follow until Release, which shows them
-    // (`show`, as a quiet transcript shows them) or only their debug output.
+    // as `which` says.
     void Hold();
-    void Release(bool show);
+    void Release(HeldLines which);
     // [any thread] Called before anything is shown (null: nothing): a line editor
     // clears the line being typed, so that output does not run into it.
     void SetBeforeOutput(void (*before)(void* context), void* context);

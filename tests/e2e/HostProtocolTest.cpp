@@ -68,7 +68,7 @@ TEST_F(AddonProtocolTest, TheProtocolRunsInTheHostsOrder)
     for (std::size_t i = 2; i < calls.size(); ++i)
         EXPECT_EQ(calls[i].token, report.token) << calls[i].name << "(" << calls[i].arguments << ")";
 
-    host.Unload(true);
+    host.Unload(velmora::host::FreeDataCall::Call);
     report = host.Report();
     EXPECT_TRUE(report.freeDataCalled);
     EXPECT_EQ(report.freeDataResult, NoError);

@@ -44,7 +44,14 @@ constexpr Int32 APIMenuCode_UserDef = 13;
 
 // Byte layouts; every record is cleared to zero before it is filled.
 struct API_ExportRecord { // filled by GetExportedFuncAddrs
-    unsigned char bytes[120];
+    static constexpr int Size = 120;
+    unsigned char bytes[Size];
+    static constexpr int VersionWordOffset = 0;      // 32-bit
+    static constexpr int CheckEnvironmentOffset = 8; // the four entry points, 64-bit each
+    static constexpr int RegisterInterfaceOffset = 16;
+    static constexpr int InitializeOffset = 24;
+    static constexpr int FreeDataOffset = 32;
+    static constexpr int InterfaceVersionOffset = 40; // 32-bit
 };
 struct API_EnvirParams { // given to CheckEnvironment
     unsigned char bytes[640];

@@ -5,9 +5,9 @@
 
 #include "DG.h"
 #include "FTM.hpp"
-#include "dg_internal.hpp"
-#include "dg_uithread.hpp"
-#include "io_text.hpp"
+#include "dg/InstalledDriver.hpp"
+#include "dg/UiThread.hpp"
+#include "io/TextConversion.hpp"
 
 short DGAlert(short alertType, const GS::UniString& title, const GS::UniString& largeText,
               const GS::UniString& smallText, const GS::UniString& button1, const GS::UniString& button2,

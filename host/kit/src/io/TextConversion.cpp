@@ -1,4 +1,4 @@
-#include "io_text.hpp"
+#include "io/TextConversion.hpp"
 
 #include "velmora/pathform.hpp"
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "resources_image.hpp"
+#include "rs/ResourceImage.hpp"
 
 namespace kit::detail {
 

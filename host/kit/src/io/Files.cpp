@@ -1,12 +1,12 @@
-// IO::File, IO::Folder and IO::FileSystem over the system calls of io_system.hpp.
+// IO::File, IO::Folder and IO::FileSystem over the system calls of FileSystemCalls.hpp.
 #include <atomic>
 #include <string>
 
 #include "IO.hpp"
-#include "io_system.hpp"
-#include "io_text.hpp"
+#include "io/FileSystemCalls.hpp"
+#include "io/SpecialFolders.hpp"
+#include "io/TextConversion.hpp"
 #include "kit/Host.hpp"
-#include "special_folders.hpp"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "IO.hpp"
-#include "io_system.hpp"
-#include "io_text.hpp"
+#include "io/FileSystemCalls.hpp"
+#include "io/TextConversion.hpp"
 
 namespace kit::iosys {
 

@@ -2,7 +2,7 @@
 // of a file by a new one, faithful to the file replaced (its link, its
 // permissions, its read-only state).
 #include "IO.hpp"
-#include "io_system.hpp"
+#include "io/FileSystemCalls.hpp"
 
 namespace IO {
 

@@ -7,7 +7,7 @@
 // it. At shutdown the host may itself be waiting for that caller (FreeData joining
 // an add-on's worker), so the shutting-down state drops queued work and refuses new
 // work instead of letting both sides wait for each other.
-#include "dg_uithread.hpp"
+#include "dg/UiThread.hpp"
 
 #include <chrono>
 #include <condition_variable>

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "GSRoot.hpp"
-#include "io_text.hpp"
+#include "io/TextConversion.hpp"
 
 namespace GS {
 

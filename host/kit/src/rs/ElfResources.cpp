@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "resources_image.hpp"
+#include "rs/ResourceImage.hpp"
 
 namespace kit::detail {
 

@@ -1,4 +1,4 @@
-#include "special_folders.hpp"
+#include "io/SpecialFolders.hpp"
 
 #include <cstdlib>
 #include <filesystem>

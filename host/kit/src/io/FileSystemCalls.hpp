@@ -1,5 +1,5 @@
 // The system calls behind IO::File and IO::Folder: one implementation on the
-// Win32 file API (io_win32.cpp), one on POSIX (io_posix.cpp). Paths are host
+// Win32 file API (Win32Files.cpp), one on POSIX (PosixFiles.cpp). Paths are host
 // paths in Windows form; each implementation maps them to its own form. Every
 // function returns NoError or one of the host's file errors of IO.hpp.
 #pragma once
@@ -40,7 +40,7 @@ GSErrCode Flush(void* handle);
 // Removes a file (not a folder).
 GSErrCode RemoveFile(const GS::UniString& path);
 
-// --- Replacing a file by a new one (io_replace.cpp) ---
+// --- Replacing a file by a new one (FileReplacement.cpp) ---
 
 // The path of the file that `path` leads to once symbolic links are followed; the
 // path itself when it is no link. A link to a missing file leads to that file.

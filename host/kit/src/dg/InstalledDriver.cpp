@@ -1,8 +1,8 @@
 // The installed dialog driver: the host program's (or a test's) user.
 #include <atomic>
 
-#include "dg_internal.hpp"
-#include "dg_uithread.hpp"
+#include "dg/InstalledDriver.hpp"
+#include "dg/UiThread.hpp"
 
 namespace kit {
 

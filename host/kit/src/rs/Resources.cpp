@@ -17,7 +17,7 @@
 #include "BM.hpp"
 #include "RS.hpp"
 #include "kit/Resources.hpp"
-#include "resources_image.hpp"
+#include "rs/ResourceImage.hpp"
 
 namespace kit::detail {
 
@@ -118,6 +118,9 @@ using kit::detail::ResourceImage;
 
 constexpr GSResType CaptionResType = RSType('G', 'C', 'A', 'P');
 
+// The open modules, read and changed from any thread under `tableLock`. A module's
+// resources never change once read, so a lookup copies the pointer under the lock
+// and reads them without it.
 std::mutex tableLock;
 std::map<GSResModule, std::shared_ptr<const ResourceImage>> openModules;
 

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "IO.hpp"
-#include "io_system.hpp"
+#include "io/FileSystemCalls.hpp"
 
 namespace kit::iosys {
 
