@@ -1,7 +1,7 @@
 #include "core/ResStrings.hpp"
 
 #include "RS.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/HostCalls.hpp"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "core/TS_String.hpp"
 #include "dialogs/LibraryDocs.hpp"
 #include "language/Language.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/HostCalls.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 
 namespace {
 
@@ -25,7 +25,7 @@ TS_String Labelled(Int32 label, const TS_String& value)
 
 TS_String NameLine()
 {
-    return TS_String(velmora::AddOnName);
+    return TS_String(velmora::hostapi::AddOnName);
 }
 
 TS_String VersionInfoLine(const VersionRecord& version)

@@ -4,7 +4,7 @@
 #include "core/ResStrings.hpp"
 #include "dialogs/Alerts.hpp"
 #include "language/Language.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "update/ShellOpen.hpp"
 
 namespace {

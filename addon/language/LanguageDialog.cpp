@@ -7,8 +7,8 @@
 #include "core/ResStrings.hpp"
 #include "core/TS_List.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 
 const char* const AvailableLanguages = "ita int";
 
@@ -52,7 +52,7 @@ Int16 SelectedLanguage(short dialId)
 
 void FillLanguageDialog(short dialId, DGUserData /*userData*/)
 {
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(velmora::hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, OkButton, OkText);
     SetItemMessage(dialId, CancelButton, CancelText);
     SetItemMessage(dialId, RestartNote, RestartNoteText);

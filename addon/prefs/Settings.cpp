@@ -1,7 +1,7 @@
 #include "prefs/Settings.hpp"
 
 #include "core/TextEncoding.hpp"
-#include "shell/AddOnIdentity.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 
 const char* const AutoUpdateKey = "AutoUpdate";
 const char* const LanguageCodeKey = "Language_str";
@@ -35,7 +35,7 @@ Int32 ParseAnsi(const TS_String& text)
 TS_String LastUpdateCheckKey()
 {
     TS_String key("LastUpdateCheck_");
-    Int32 major = velmora::HostMajorVersion;
+    Int32 major = velmora::hostapi::HostMajorVersion;
     key += TS_String::FromNumber(major, 0);
     key += "0";
     return key;

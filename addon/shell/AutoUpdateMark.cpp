@@ -1,8 +1,8 @@
 #include "shell/AutoUpdateMark.hpp"
 
 #include "ACAPI.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "prefs/Settings.hpp"
-#include "shell/HostCalls.hpp"
 #include "shell/MenuDispatch.hpp"
 
 namespace {

@@ -1,13 +1,13 @@
 #include "MenuDispatch.hpp"
 
 #include "AutoUpdateMark.hpp"
-#include "HostCalls.hpp"
 #include "MenuTexts.hpp"
 #include "dialogs/AboutDialog.hpp"
 #include "dialogs/InfoDialog.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
-#include "shell/AddOnIdentity.hpp"
 #include "update/UpdateCheck.hpp"
 
 namespace {
@@ -27,6 +27,9 @@ constexpr APIMenuCommandProc menuCommandHandlers[velmora::shell::MenuListCount] 
 } // namespace
 
 namespace velmora::shell {
+
+using hostapi::AddOnVersionLine;
+using hostapi::FamilyName;
 
 APIMenuCommandProc MenuCommandHandler(int index)
 {

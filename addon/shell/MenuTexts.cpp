@@ -1,8 +1,8 @@
 #include "MenuTexts.hpp"
 
-#include "HostCalls.hpp"
 #include "MenuDispatch.hpp"
 #include "core/ResStrings.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
 
 namespace velmora::shell {

@@ -7,8 +7,8 @@
 #include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "update/ShellOpen.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckSteps.hpp"
@@ -41,7 +41,7 @@ void FillUpdateDialog(short dialId)
     const CheckView check = CurrentCheck();
     DGSetDialogSize(dialId, DG_CLIENT, WindowWidth, WindowHeight, DG_TOPLEFT, true);
     DGBeginMoveGrowItems(dialId);
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(velmora::hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, CancelItem, CancelMessage);
     SetItemMessage(dialId, HomePageItem, NewsMessage);
     SetItemMessage(dialId, AddOnDownloadItem, DownloadUpdateMessage);
@@ -67,7 +67,7 @@ void FillUpdateDialog(short dialId)
             DGEnableItem(dialId, AddOnDownloadItem);
         const TS_String addOnText =
             LocalisedText(MessageListBase, upToDate ? AddOnUpToDateMessage : AddOnUpdateMessage)
-                .Replace("ADDONNAME", velmora::AddOnName);
+                .Replace("ADDONNAME", velmora::hostapi::AddOnName);
         if (check.libraryKnown) {
             DGShowItem(dialId, LibraryDownloadItem);
             DGShowItem(dialId, StatusItem);

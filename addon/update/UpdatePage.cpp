@@ -5,7 +5,7 @@
 #include <string>
 
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 
 #ifndef VELMORA_UPDATE_SERVER
 #error "VELMORA_UPDATE_SERVER: the build's address of the maker's update server"
@@ -74,10 +74,10 @@ TS_String BuildUpdatePageAddress(Int16 item)
 {
     TS_String query;
     query.Reserve(1000, false);
-    AppendIfAny(query, "?acver=", TS_String::FromNumber(velmora::HostMajorVersion));
+    AppendIfAny(query, "?acver=", TS_String::FromNumber(velmora::hostapi::HostMajorVersion));
     AppendIfAny(query, "&lang=", TS_String::FromNumber(CurrentLanguage));
     query += "&addon=";
-    query += velmora::AddOnName;
+    query += velmora::hostapi::AddOnName;
     if (item == LibraryItem)
         AppendIfAny(query, "&lib=", TS_String("Unknown"));
     return TS_String((UpdateServer() + "/update_plugins/updates.htm").c_str()) + query;

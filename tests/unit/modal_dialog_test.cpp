@@ -10,7 +10,7 @@
 #include "DG.h"
 #include "core/ModalDialog.hpp"
 #include "kit/DialogDriver.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 

@@ -15,7 +15,7 @@
 #include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
 #include "shell/EntryPoints.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 

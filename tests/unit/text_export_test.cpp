@@ -16,7 +16,7 @@
 #include "dialogs/TextExport.hpp"
 #include "dialogs/TextExportFile.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 
@@ -71,7 +71,7 @@ protected:
     {
         velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
         ResetVersionRecord(record.version);
-        ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
+        ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
     }
     void TearDown() override
     {
