@@ -18,7 +18,7 @@ import pathlib
 import re
 import sys
 
-LEVELS = {"hostapi": 0, "core": 1, "prefs": 2, "language": 3, "update": 4, "dialogs": 4, "shell": 5}
+LEVELS = {"hostapi": 0, "core": 1, "prefs": 2, "language": 3, "services": 4, "update": 5, "dialogs": 6, "shell": 7}
 PUBLISHED: set[str] = set()
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z]+)/([^"]+)"', re.MULTILINE)
 

@@ -195,3 +195,6 @@ Int32 ParseLong(const char* text);
 Int32 NumberKind(const TS_String& text);
 // Bytes before the zero byte (0 for a null text).
 UInt32 TextLength(const char* text);
+// The text cut to fewer than `limit` units: its first limit − 1 units when it is
+// `limit` units or longer; null stays null.
+TS_String LimitLength(const TS_String& text, Int32 limit);

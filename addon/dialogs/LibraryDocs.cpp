@@ -2,10 +2,10 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
-#include "language/Language.hpp"
 #include "hostapi/HostCalls.hpp"
-#include "update/ShellOpen.hpp"
+#include "language/Language.hpp"
+#include "services/Alerts.hpp"
+#include "services/ShellOpen.hpp"
 
 namespace {
 
@@ -38,7 +38,7 @@ void OpenLibraryDocument(const char* name)
         return;
     // The same message for both documents: the user learns that the installation
     // lacks a document, not which file name it has.
-    const TS_String message =
-        PrefixedMessage(LocalisedText(LibraryListBase, UnknownDocumentText), true, TS_String(": "), true);
+    const TS_String message = PrefixedMessage(LocalisedText(LibraryListBase, UnknownDocumentText),
+                                              MessageKind::Error, TS_String(": "), FirstUnitCase::Lower);
     ShowAlert(DG_ERROR, TS_String(""), message, TS_String(""));
 }

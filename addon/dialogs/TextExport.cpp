@@ -2,7 +2,7 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
+#include "services/Alerts.hpp"
 #include "dialogs/SaveFileDialog.hpp"
 #include "dialogs/TextExportFile.hpp"
 #include "language/Language.hpp"

@@ -9,7 +9,7 @@
 #include "language/Language.hpp"
 #include "hostapi/AddOnIdentity.hpp"
 #include "hostapi/HostCalls.hpp"
-#include "update/ShellOpen.hpp"
+#include "services/ShellOpen.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckSteps.hpp"
 #include "update/UpdatePage.hpp"

@@ -4,7 +4,7 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
+#include "services/Alerts.hpp"
 #include "language/Language.hpp"
 #include "hostapi/HostCalls.hpp"
 #include "update/Downloader.hpp"

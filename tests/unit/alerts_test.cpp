@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/Alerts.hpp"
 #include "kit/DialogDriver.hpp"
 #include "language/Language.hpp"
+#include "services/Alerts.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 
@@ -91,7 +91,9 @@ TEST_F(AlertsTest, PrefixedMessages)
     };
     for (const Case& c : cases) {
         CurrentLanguage = c.language;
-        const TS_String result = PrefixedMessage(c.message, c.error, c.separator, c.lowerFirst);
+        const TS_String result =
+            PrefixedMessage(c.message, c.error ? MessageKind::Error : MessageKind::Warning, c.separator,
+                            c.lowerFirst ? FirstUnitCase::Lower : FirstUnitCase::Upper);
         EXPECT_FALSE(result.IsNull()) << c.name;
         EXPECT_EQ(Text(result), c.expected) << c.name;
     }

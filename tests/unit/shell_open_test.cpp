@@ -12,7 +12,7 @@
 
 #include "shell_recorder.hpp"
 #include "test_support.hpp"
-#include "update/ShellOpen.hpp"
+#include "services/ShellOpen.hpp"
 
 #if !defined(_WIN32)
 #include <csignal>

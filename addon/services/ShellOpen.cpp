@@ -1,4 +1,4 @@
-#include "update/ShellOpen.hpp"
+#include "services/ShellOpen.hpp"
 
 #include "IO.hpp"
 #include "velmora/platform.hpp"
@@ -33,13 +33,4 @@ bool OpenDocument(const TS_String& path)
         return false;
     velmora::platform::ShellOpen(whole.GetUnits());
     return true;
-}
-
-TS_String LimitLength(const TS_String& text, Int32 limit)
-{
-    if (text.IsNull())
-        return TS_String();
-    if (limit > 0 && text.GetLength() < static_cast<UInt32>(limit))
-        return text;
-    return text.Mid(0, limit > 1 ? static_cast<UInt32>(limit - 1) : 0);
 }

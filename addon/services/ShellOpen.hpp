@@ -14,6 +14,3 @@ bool FileExists(const TS_String& path);
 // (names in any script arrive whole); false only when it does not exist or its path
 // is longer than the shell takes whole (platform::ShellPathLimit).
 bool OpenDocument(const TS_String& path);
-// The text cut to fewer than `limit` units: its first limit − 1 units when it is
-// `limit` units or longer; null stays null.
-TS_String LimitLength(const TS_String& text, Int32 limit);
