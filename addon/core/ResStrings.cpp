@@ -3,6 +3,8 @@
 #include "RS.hpp"
 #include "hostapi/HostCalls.hpp"
 
+namespace velmora::core {
+
 namespace {
 
 constexpr Int32 WorkBufferUnits = 1000;
@@ -41,3 +43,5 @@ TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry)
     target = MissingText;
     return target;
 }
+
+} // namespace velmora::core

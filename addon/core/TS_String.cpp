@@ -8,6 +8,8 @@
 
 #include "velmora/platform.hpp"
 
+namespace velmora::core {
+
 namespace {
 
 using Unit = TS_String::Unit;
@@ -902,3 +904,5 @@ TS_String LimitLength(const TS_String& text, Int32 limit)
         return text;
     return text.Mid(0, limit > 1 ? static_cast<UInt32>(limit - 1) : 0);
 }
+
+} // namespace velmora::core

@@ -23,6 +23,8 @@
 #include "IO.hpp"
 #include "core/TextEncoding.hpp"
 
+namespace velmora::core {
+
 // Bytes of a converted string, terminator included. The block comes from the
 // host's array operator and is released with it when the object goes, unless the
 // receiver takes it over with Release.
@@ -198,3 +200,5 @@ UInt32 TextLength(const char* text);
 // The text cut to fewer than `limit` units: its first limit − 1 units when it is
 // `limit` units or longer; null stays null.
 TS_String LimitLength(const TS_String& text, Int32 limit);
+
+} // namespace velmora::core

@@ -2,9 +2,14 @@
 
 #include "core/ResStrings.hpp"
 #include "dialogs/TextExport.hpp"
-#include "language/Language.hpp"
 #include "hostapi/AddOnIdentity.hpp"
 #include "hostapi/HostCalls.hpp"
+#include "language/Language.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -82,3 +87,5 @@ bool ShowInfoDialog()
     return DGModalDialog(module, InfoDialogId, module, InfoDialogCallback,
                          reinterpret_cast<DGUserData>(&record)) == OkButton;
 }
+
+} // namespace velmora::dialogs

@@ -1,8 +1,13 @@
 #include "dialogs/InfoLines.hpp"
 
 #include "core/ResStrings.hpp"
-#include "language/Language.hpp"
 #include "hostapi/AddOnIdentity.hpp"
+#include "language/Language.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -61,3 +66,5 @@ void BuildInfoLines(const InfoRecord& record, TS_List<TS_String>& lines)
         lines.Insert(text + "\r\n");
     lines.Insert(TS_String("\r\n"));
 }
+
+} // namespace velmora::dialogs

@@ -7,6 +7,12 @@
 #include "services/Alerts.hpp"
 #include "services/ShellOpen.hpp"
 
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
+using namespace services;
+
 namespace {
 
 constexpr Int32 UnknownDocumentText = 15; // library list: "documento sconosciuto!"
@@ -42,3 +48,5 @@ void OpenLibraryDocument(const char* name)
                                               MessageKind::Error, TS_String(": "), FirstUnitCase::Lower);
     ShowAlert(DG_ERROR, TS_String(""), message, TS_String(""));
 }
+
+} // namespace velmora::dialogs

@@ -6,9 +6,13 @@
 #include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
 #include "core/TS_List.hpp"
-#include "language/Language.hpp"
 #include "hostapi/AddOnIdentity.hpp"
 #include "hostapi/HostCalls.hpp"
+#include "language/Language.hpp"
+
+namespace velmora::language {
+
+using namespace core;
 
 const char* const AvailableLanguages = "ita int";
 
@@ -137,3 +141,5 @@ bool ShowLanguageDialog()
                                  reinterpret_cast<DGUserData>(&data));
     return result == OkButton;
 }
+
+} // namespace velmora::language

@@ -5,6 +5,10 @@
 #include "IO.hpp"
 #include "core/TextEncoding.hpp"
 
+namespace velmora::prefs {
+
+using namespace core;
+
 TS_List<TS_Setting> SharedSettings;
 TS_List<TS_Setting> OwnSettings;
 bool SharedLoaded = false;
@@ -327,3 +331,5 @@ int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
     }
     return 0;
 }
+
+} // namespace velmora::prefs

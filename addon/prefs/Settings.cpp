@@ -3,6 +3,10 @@
 #include "core/TextEncoding.hpp"
 #include "hostapi/AddOnIdentity.hpp"
 
+namespace velmora::prefs {
+
+using namespace core;
+
 const char* const AutoUpdateKey = "AutoUpdate";
 const char* const LanguageCodeKey = "Language_str";
 const char* const LanguageNumberKey = "Language";
@@ -92,3 +96,5 @@ bool StoreSetting(ConfigFileId file, TS_String key, TS_String value, bool create
     PutSetting(file, key, value, create);
     return SaveConfig(file);
 }
+
+} // namespace velmora::prefs

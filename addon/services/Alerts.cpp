@@ -4,6 +4,11 @@
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
 
+namespace velmora::services {
+
+using namespace core;
+using namespace language;
+
 namespace {
 
 constexpr Int32 OkButtonMessage = 64;
@@ -40,3 +45,5 @@ TS_String PrefixedMessage(const TS_String& message, MessageKind kind, const TS_S
     result += message.Mid(1);
     return result;
 }
+
+} // namespace velmora::services

@@ -3,6 +3,10 @@
 #include "IO.hpp"
 #include "velmora/platform.hpp"
 
+namespace velmora::services {
+
+using namespace core;
+
 bool OpenUrl(const TS_String& address)
 {
     if (!address.IsNull())
@@ -34,3 +38,5 @@ bool OpenDocument(const TS_String& path)
     velmora::platform::ShellOpen(whole.GetUnits());
     return true;
 }
+
+} // namespace velmora::services

@@ -5,6 +5,9 @@
 #include "prefs/Settings.hpp"
 #include "shell/MenuDispatch.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 API_MenuItemRef MenuItem(Int16 menu, Int32 item)

@@ -13,6 +13,10 @@
 #include "update/UpdateCheck.hpp"
 #include "velmora/platform.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
+
 namespace {
 
 // Export record layout.

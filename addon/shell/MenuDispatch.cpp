@@ -10,6 +10,11 @@
 #include "prefs/Settings.hpp"
 #include "update/UpdateCheck.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
+using namespace velmora::dialogs;
+
 namespace {
 
 template <Int16 ListId> GSErrCode HandleMenuCommand(const API_MenuParams* params)

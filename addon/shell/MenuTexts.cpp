@@ -5,6 +5,9 @@
 #include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
 
+using namespace velmora::core;
+using namespace velmora::language;
+
 namespace velmora::shell {
 
 GSErrCode SetMenuItemText(Int16 listId, Int32 item, const TS_String& text)

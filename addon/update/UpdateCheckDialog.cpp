@@ -6,13 +6,17 @@
 #include "DG.h"
 #include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
-#include "language/Language.hpp"
 #include "hostapi/AddOnIdentity.hpp"
 #include "hostapi/HostCalls.hpp"
+#include "language/Language.hpp"
 #include "services/ShellOpen.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckSteps.hpp"
 #include "update/UpdatePage.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::services;
 
 using namespace velmora::update;
 

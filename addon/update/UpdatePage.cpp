@@ -4,8 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include "language/Language.hpp"
 #include "hostapi/AddOnIdentity.hpp"
+#include "language/Language.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
 
 #ifndef VELMORA_UPDATE_SERVER
 #error "VELMORA_UPDATE_SERVER: the build's address of the maker's update server"

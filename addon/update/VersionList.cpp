@@ -10,6 +10,10 @@
 #include "prefs/ConfigFile.hpp"
 #include "update/Downloader.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
+
 namespace {
 
 const char* const ListFileName = "__updts__.tmp";

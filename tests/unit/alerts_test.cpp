@@ -10,6 +10,11 @@
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::services;
+using namespace velmora::shell;
+
 namespace {
 
 using velmora::test::Utf8;

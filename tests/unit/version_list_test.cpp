@@ -9,6 +9,8 @@
 #include "test_support.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+
 using velmora::test::FileExists;
 using velmora::test::TempFolder;
 using velmora::test::WriteFileBytes;

@@ -6,10 +6,12 @@
 #include <chrono>
 #include <thread>
 
-#include "shell/EntryPoints.hpp"
 #include "hostapi/HostTable.hpp"
+#include "shell/EntryPoints.hpp"
 #include "test_support.hpp"
 #include "velmora/platform.hpp"
+
+using namespace velmora::shell;
 
 namespace {
 
