@@ -1,6 +1,7 @@
 #include "dialogs/LibraryDocs.hpp"
 
 #include "DG.h"
+#include "core/PathText.hpp"
 #include "core/ResStrings.hpp"
 #include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
@@ -26,9 +27,9 @@ void GetOwnFilePath(TS_String& path, bool withoutFileName)
         path.Clear();
         return;
     }
-    path.FromLocation(own);
+    path = PathOfLocation(own);
     if (withoutFileName)
-        path.RemoveLastPathPart();
+        RemoveLastPathPart(path);
 }
 
 void OpenLibraryDocument(const char* name)

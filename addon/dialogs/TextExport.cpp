@@ -1,6 +1,7 @@
 #include "dialogs/TextExport.hpp"
 
 #include "DG.h"
+#include "core/PathText.hpp"
 #include "core/ResStrings.hpp"
 #include "dialogs/SaveFileDialog.hpp"
 #include "dialogs/TextExportFile.hpp"
@@ -35,7 +36,7 @@ void ShowExportError(Int32 message)
 
 bool HasTextExtension(const TS_String& path)
 {
-    const TS_String extension = path.ExtensionPart();
+    const TS_String extension = ExtensionPart(path);
     return !extension.IsNull() && extension.CompareNoCase(0, TS_String("TXT")) == 0;
 }
 

@@ -1,6 +1,7 @@
 #include "language/Language.hpp"
 
 #include "core/ModalDialog.hpp"
+#include "core/NumberText.hpp"
 #include "core/ResStrings.hpp"
 #include "core/TextEncoding.hpp"
 #include "prefs/Settings.hpp"

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/NumberText.hpp"
+#include "core/PathText.hpp"
 #include "core/TS_String.hpp"
 #include "failing_allocations.hpp"
 #include "kit/Host.hpp"
@@ -378,34 +380,34 @@ TEST(TS_String, Numbers)
 TEST(TS_String, PathParts)
 {
     const TS_String path("C:\\dir\\file.txt");
-    EXPECT_EQ(U(path.FileNamePart()), u"file.txt");
-    EXPECT_EQ(U(path.ExtensionPart()), u"txt");
-    EXPECT_EQ(U(path.FolderPart(false)), u"C:\\dir");
-    EXPECT_EQ(U(path.FolderPart(true)), u"C:\\dir\\");
+    EXPECT_EQ(U(FileNamePart(path)), u"file.txt");
+    EXPECT_EQ(U(ExtensionPart(path)), u"txt");
+    EXPECT_EQ(U(FolderPart(path, FolderSeparator::Drop)), u"C:\\dir");
+    EXPECT_EQ(U(FolderPart(path, FolderSeparator::Keep)), u"C:\\dir\\");
 
-    EXPECT_EQ(U(TS_String("C:\\d.x\\file").ExtensionPart()), u"");
-    EXPECT_EQ(U(TS_String("C:\\dir\\file.").ExtensionPart()), u"");
-    EXPECT_EQ(U(TS_String("archive.tar.gz").ExtensionPart()), u"gz");
-    EXPECT_EQ(U(TS_String("C:\\dir\\").FileNamePart()), u"");
-    EXPECT_EQ(TS_String("C:\\dir\\").FileNamePart().GetCapacity(), 1u);
-    EXPECT_EQ(U(TS_String("name").FileNamePart()), u"name");
-    EXPECT_EQ(U(TS_String("name").FolderPart(true)), u"\\");
-    EXPECT_EQ(U(TS_String("name").FolderPart(false)), u"");
-    EXPECT_EQ(U(TS_String("C:/dir/file").FileNamePart()), u"C:/dir/file"); // the slash is no separator
+    EXPECT_EQ(U(ExtensionPart(TS_String("C:\\d.x\\file"))), u"");
+    EXPECT_EQ(U(ExtensionPart(TS_String("C:\\dir\\file."))), u"");
+    EXPECT_EQ(U(ExtensionPart(TS_String("archive.tar.gz"))), u"gz");
+    EXPECT_EQ(U(FileNamePart(TS_String("C:\\dir\\"))), u"");
+    EXPECT_EQ(FileNamePart(TS_String("C:\\dir\\")).GetCapacity(), 1u);
+    EXPECT_EQ(U(FileNamePart(TS_String("name"))), u"name");
+    EXPECT_EQ(U(FolderPart(TS_String("name"), FolderSeparator::Keep)), u"\\");
+    EXPECT_EQ(U(FolderPart(TS_String("name"), FolderSeparator::Drop)), u"");
+    EXPECT_EQ(U(FileNamePart(TS_String("C:/dir/file"))), u"C:/dir/file"); // the slash is no separator
 
-    EXPECT_TRUE(TS_String().FileNamePart().IsNull());
-    EXPECT_TRUE(TS_String().ExtensionPart().IsNull());
-    EXPECT_TRUE(TS_String().FolderPart(true).IsNull());
+    EXPECT_TRUE(FileNamePart(TS_String()).IsNull());
+    EXPECT_TRUE(ExtensionPart(TS_String()).IsNull());
+    EXPECT_TRUE(FolderPart(TS_String(), FolderSeparator::Keep).IsNull());
 
     TS_String cut("C:\\a\\b");
-    cut.RemoveLastPathPart();
+    RemoveLastPathPart(cut);
     EXPECT_EQ(U(cut), u"C:\\a");
-    cut.RemoveLastPathPart();
+    RemoveLastPathPart(cut);
     EXPECT_EQ(U(cut), u"C:");
-    cut.RemoveLastPathPart();
+    RemoveLastPathPart(cut);
     EXPECT_EQ(U(cut), u"");
     TS_String null;
-    null.RemoveLastPathPart();
+    RemoveLastPathPart(null);
     EXPECT_TRUE(null.IsNull());
 }
 
@@ -502,11 +504,11 @@ TEST(TS_String, UniStringAndLocation)
 
     const TS_String path("C:\\dir\\file.txt");
     TS_String again;
-    again.FromLocation(path.ToLocation());
+    again = PathOfLocation(ToLocation(path));
     EXPECT_EQ(U(again), u"C:\\dir\\file.txt");
-    again.FromLocation(TS_String("C:\\").ToLocation());
+    again = PathOfLocation(ToLocation(TS_String("C:\\")));
     EXPECT_EQ(U(again), u"C:");
-    again.FromLocation(IO::Location());
+    again = PathOfLocation(IO::Location());
     EXPECT_TRUE(again.IsNull());
 }
 
