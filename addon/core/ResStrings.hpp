@@ -1,5 +1,10 @@
 // Localised texts: every text the add-on shows is an entry of a string list of its
 // own resources, one list per language (list = family base + language index).
+//
+// Threads: the lists are read through the host's resource cache of the add-on file,
+// which the library's load opens and its unload closes; its handle is kept atomic
+// with the host table (hostapi/HostTable.hpp), and the cache itself is the host's
+// and safe on any thread. Nothing here keeps state of its own.
 #pragma once
 
 #include "GSRoot.hpp"

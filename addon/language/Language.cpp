@@ -13,7 +13,7 @@ using namespace prefs;
 
 std::atomic<Int16> CurrentLanguage{EnglishLanguage};
 
-TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
+const TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
 
 namespace {
 

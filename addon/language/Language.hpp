@@ -18,8 +18,9 @@ constexpr Int16 EnglishLanguage = 1;
 // The current language, 1 when the library is loaded; always 0 to 6. Written on the
 // UI thread; atomic, because a worker's alert reads it for its texts.
 extern std::atomic<Int16> CurrentLanguage;
-// "ita", "int", "fra", "ger", "spa", "jap", "rus", by index.
-extern core::TS_String LanguageCodes[LanguageCount];
+// "ita", "int", "fra", "ger", "spa", "jap", "rus", by index. Never written, so any
+// thread may read them (the version list's comparison does, on its worker).
+extern const core::TS_String LanguageCodes[LanguageCount];
 
 // Identity of the add-on as far as languages go.
 constexpr bool LanguageInOwnConfig = true;   // the language keys live in the own file
@@ -33,15 +34,16 @@ core::TS_String LocalisedText(Int16 base, Int32 entry);
 // (core/ResStrings.hpp, MessageListBase) in the current language.
 void SetItemMessage(short dialId, short item, Int32 entry);
 
-// Reads the language from the configuration (re-reading the shared file first when
-// asked); true when a language key was found, else English and false.
+// [UI thread] Reads the language from the configuration (re-reading the shared file
+// first when asked); true when a language key was found, else English and false.
 bool LoadLanguage(bool reRead);
-// Stores the current language's code under "Language_str".
+// [UI thread] Stores the current language's code under "Language_str".
 void SaveLanguage();
 
-// The language dialog: true when it was closed with OK (a different language then
-// has been stored).
+// [UI thread] The language dialog: true when it was closed with OK (a different
+// language then has been stored).
 bool ShowLanguageDialog();
+// [UI thread] The dialog's callback, which the dialog manager calls.
 short LanguageDialogCallback(short message, short dialId, short item, DGUserData userData,
                              DGMessageData msgData);
 

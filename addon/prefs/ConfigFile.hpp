@@ -25,6 +25,12 @@ constexpr UInt32 MaxConfigBytes = ConfigAreaBytes - 2;
 
 // The records of each file in memory, in file order, and whether the file has been
 // read successfully. They live as long as the add-on is loaded.
+//
+// Threads: the lists and their flags belong to the UI thread, where every reader and
+// writer of the settings runs (the entry points, the menu commands, the language
+// dialog, the start of an update check); no worker touches them, so no lock guards
+// them. Work on another thread gets the values it needs handed over, never the lists.
+// Functions below without a thread note touch no list and may run on any thread.
 extern core::TS_List<core::TS_Setting> SharedSettings;
 extern core::TS_List<core::TS_Setting> OwnSettings;
 extern bool SharedLoaded;
@@ -35,7 +41,7 @@ extern bool OwnLoaded;
 extern bool SharedUnread;
 extern bool OwnUnread;
 
-// Any id other than OwnConfig selects the shared list and flags.
+// [UI thread] Any id other than OwnConfig selects the shared list and flags.
 core::TS_List<core::TS_Setting>& SettingsOf(ConfigFileId file);
 bool& LoadedFlagOf(ConfigFileId file);
 bool& UnreadFlagOf(ConfigFileId file);
@@ -44,13 +50,13 @@ bool& UnreadFlagOf(ConfigFileId file);
 // (the path is then left as it was). Any id other than SharedConfig names the own file.
 GSErrCode ConfigPath(ConfigFileId file, core::TS_String& path);
 
-// Reads the file into its list. With skipIfLoaded, a file already read is not read
+// [UI thread] Reads the file into its list. With skipIfLoaded, a file already read is not read
 // again. No file is an empty list. False on any failure; the list then holds the
 // records read before damaged content, or none when the file could not be read
 // (the file then counts as not loaded and as unread).
 bool LoadConfig(ConfigFileId file, bool skipIfLoaded);
 
-// Replaces the file by the serialised list. False when the file is unread, when the
+// [UI thread] Replaces the file by the serialised list. False when the file is unread, when the
 // list does not fit the file's limit, when the host gives no folder, or when
 // writing fails; the file on disk is then what it was before.
 bool SaveConfig(ConfigFileId file);

@@ -1,5 +1,8 @@
 // The settings store: key/value access to the configuration files. Lookups read a
 // file on first use; every store writes the whole file at once.
+//
+// Threads: [UI thread], every function: they read and write the lists of
+// prefs/ConfigFile.hpp, which belong to the UI thread and have no lock.
 #pragma once
 
 #include "GSRoot.hpp"
