@@ -20,7 +20,7 @@ constexpr Int32 UnknownDocumentText = 15; // library list: "documento sconosciut
 
 } // namespace
 
-void GetOwnFilePath(TS_String& path, bool withoutFileName)
+void GetOwnFilePath(TS_String& path, OwnPath which)
 {
     IO::Location own;
     if (ACAPI_GetOwnLocation(&own) != NoError) {
@@ -28,14 +28,14 @@ void GetOwnFilePath(TS_String& path, bool withoutFileName)
         return;
     }
     path = PathOfLocation(own);
-    if (withoutFileName)
+    if (which == OwnPath::Folder)
         RemoveLastPathPart(path);
 }
 
 void OpenLibraryDocument(const char* name)
 {
     TS_String path;
-    GetOwnFilePath(path, false);
+    GetOwnFilePath(path, OwnPath::File);
     if (!path.IsNull()) {
         const Int32 separator = path.ReverseFindChar('\\');
         TS_String folder = separator < 0 ? TS_String("") : path.Mid(0, static_cast<UInt32>(separator) + 1);

@@ -36,9 +36,9 @@ void SetItemMessage(short dialId, short item, Int32 entry)
     SetItemText(dialId, item, LocalisedText(MessageListBase, entry));
 }
 
-bool LoadLanguage(bool reRead)
+bool LoadLanguage(SharedFile shared)
 {
-    if (reRead)
+    if (shared == SharedFile::ReadAgain)
         LoadConfig(SharedConfig, false);
     CurrentLanguage = EnglishLanguage;
     ConfigFileId file = LanguageFile();

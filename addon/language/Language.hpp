@@ -34,9 +34,13 @@ core::TS_String LocalisedText(Int16 base, Int32 entry);
 // (core/ResStrings.hpp, MessageListBase) in the current language.
 void SetItemMessage(short dialId, short item, Int32 entry);
 
-// [UI thread] Reads the language from the configuration (re-reading the shared file
-// first when asked); true when a language key was found, else English and false.
-bool LoadLanguage(bool reRead);
+// Whether reading the language first reads the shared configuration file again,
+// which another add-on of the family may have changed.
+enum class SharedFile { ReadAgain, AsLoaded };
+
+// [UI thread] Reads the language from the configuration; true when a language key
+// was found, else English and false.
+bool LoadLanguage(SharedFile shared);
 // [UI thread] Stores the current language's code under "Language_str".
 void SaveLanguage();
 

@@ -95,7 +95,7 @@ GSErrCode RegisterInterface()
 {
     if (!HostTablePresent())
         return APIERR_GENERAL;
-    LoadLanguage(true);
+    LoadLanguage(SharedFile::ReadAgain);
     const auto menuId = static_cast<Int16>(FirstMenuListId + CurrentLanguage);
     GSErrCode err = ACAPI_Register_Menu(menuId, MenuPromptNone, APIMenuCode_UserDef, MenuFlagsNone);
     if (err != NoError)
@@ -108,7 +108,7 @@ GSErrCode Initialize(Int64 token)
     if (!HostTablePresent())
         return APIERR_GENERAL;
     SetHostToken(token);
-    LoadLanguage(true);
+    LoadLanguage(SharedFile::ReadAgain);
     GSErrCode err = InstallMenuHandlers();
     if (err != NoError)
         return err;

@@ -64,12 +64,12 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
     ACAPI_KeepInMemory(true);
     const bool firstCommand = PendingFirstCommand;
     if (firstCommand)
-        LoadLanguage(true);
+        LoadLanguage(SharedFile::ReadAgain);
 
     switch (params->itemIndex) {
     case LanguageMenuItem:
         if (ShowLanguageDialog()) {
-            LoadLanguage(true);
+            LoadLanguage(SharedFile::ReadAgain);
             RefreshMenuTexts();
         }
         break;
