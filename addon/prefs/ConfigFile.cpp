@@ -46,9 +46,13 @@ private:
     unsigned char* bytes;
 };
 
-// Appends the 8-bit form of `text` to `out` at `*pos`; with `markBreaks` every line
-// break is followed by the continuation mark. False when it does not fit.
-bool PutText(const TS_String& text, bool markBreaks, unsigned char* out, UInt32 capacity, UInt32* pos)
+// Whether the line breaks of a text are followed by the continuation mark: a value's
+// are, so that the reader knows the record goes on; a key has none to mark.
+enum class LineBreaks { AsTheyAre, Marked };
+
+// Appends the 8-bit form of `text` to `out` at `*pos`, its line breaks as `breaks`
+// says. False when it does not fit.
+bool PutText(const TS_String& text, LineBreaks breaks, unsigned char* out, UInt32 capacity, UInt32* pos)
 {
     if (text.GetLength() == 0)
         return true;
@@ -61,7 +65,8 @@ bool PutText(const TS_String& text, bool markBreaks, unsigned char* out, UInt32 
         const std::size_t n = encoded.size - 1;
         for (std::size_t i = 0; i < n && fits; ++i) {
             unsigned char b = src[i];
-            bool lineBreak = markBreaks && (b == LF || (b == CR && (i + 1 >= n || src[i + 1] != LF)));
+            bool lineBreak =
+                breaks == LineBreaks::Marked && (b == LF || (b == CR && (i + 1 >= n || src[i + 1] != LF)));
             UInt32 need = lineBreak ? 2 : 1;
             if (*pos + need > capacity) {
                 fits = false;
@@ -188,10 +193,10 @@ Int32 SerializeSettings(const TS_List<TS_Setting>& settings, unsigned char* out,
     for (Int32 i = 0; i < settings.GetCount(); ++i) {
         const TS_Setting& setting = settings[i];
         bool fits = PutByte(RecordMark, out, capacity, &pos) &&
-                    PutText(setting.key, false, out, capacity, &pos) &&
+                    PutText(setting.key, LineBreaks::AsTheyAre, out, capacity, &pos) &&
                     PutByte(KeyEnd, out, capacity, &pos) && PutByte(' ', out, capacity, &pos) &&
-                    PutText(setting.value, true, out, capacity, &pos) && PutByte(CR, out, capacity, &pos) &&
-                    PutByte(LF, out, capacity, &pos);
+                    PutText(setting.value, LineBreaks::Marked, out, capacity, &pos) &&
+                    PutByte(CR, out, capacity, &pos) && PutByte(LF, out, capacity, &pos);
         if (!fits)
             return -1;
     }
