@@ -7,6 +7,9 @@
 #include "kit/Host.hpp"
 #include "prefs/ConfigFile.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 // Fills the own list with records that serialise to exactly the limit.

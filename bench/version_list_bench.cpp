@@ -8,6 +8,8 @@
 #include "kit/Host.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 const char* const Installed = "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018";

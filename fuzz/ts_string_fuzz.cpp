@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/NumberText.hpp"
+#include "core/PathText.hpp"
 #include "core/TS_List.hpp"
 #include "core/TS_String.hpp"
 #include "kit/Host.hpp"
+
+using namespace velmora::core;
 
 namespace {
 
@@ -136,16 +140,16 @@ void Run(Input& in)
             case 14:
                 switch (in.Byte() % 5) {
                 case 0:
-                    s = other.FileNamePart();
+                    s = FileNamePart(other);
                     break;
                 case 1:
-                    s = other.ExtensionPart();
+                    s = ExtensionPart(other);
                     break;
                 case 2:
-                    s = other.FolderPart((op & 1) != 0);
+                    s = FolderPart(other, (op & 1) != 0 ? FolderSeparator::Keep : FolderSeparator::Drop);
                     break;
                 case 3:
-                    s.RemoveLastPathPart();
+                    RemoveLastPathPart(s);
                     break;
                 default:
                     s = TS_String::FromNumber(static_cast<Int32>(in.Byte()) * 1000003 - 5000, in.Small());

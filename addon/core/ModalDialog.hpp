@@ -18,12 +18,13 @@
 //       return HandleDialogMessage(steps, message, dialId, item, userData, msgData);
 //   }
 //
-// A modeless window (the update result window) reuses the pieces it shares:
-// OpenDialog, CloseDialog and IsClosingItem.
+// OpenDialog, CloseDialog and IsClosingItem are the pattern's steps on their own,
+// for a dialog whose callback needs to do more around them. The update check's
+// modeless result window follows a pattern of its own (its window is shared with
+// the check's worker through the check's state) and uses none of these.
 //
-// It lives in core/ because the dialogs that use it sit in several folders above
-// (language/, dialogs/, update/) and it needs nothing of theirs: only the dialog
-// manager.
+// It lives in core/ because the dialogs that use it sit in several levels above
+// (language/, dialogs/) and it needs nothing of theirs: only the dialog manager.
 #pragma once
 
 #include <atomic>
@@ -31,14 +32,16 @@
 #include "DG.h"
 #include "core/TS_String.hpp"
 
+namespace velmora::core {
+
 // The two items that close every dialog of the add-on.
 constexpr short DialogOkItem = 1;
 constexpr short DialogCancelItem = 2;
 
 // Where a dialog keeps its identifier while it is open: the identifier from
-// initialisation to close, 0 before and after. Atomic, because the update check's
-// worker thread reads the result window's identifier while the user-interface
-// thread may clear it.
+// initialisation to close, 0 before and after. Written by the dialog's callback on
+// the UI thread; atomic, so that any thread may ask whether the dialog is open
+// without a lock.
 using DialogIdSlot = std::atomic<short>;
 
 // What one dialog adds to the shared pattern. Every step runs on the thread that
@@ -82,3 +85,5 @@ constexpr bool IsClosingItem(short item)
 {
     return item == DialogOkItem || item == DialogCancelItem;
 }
+
+} // namespace velmora::core

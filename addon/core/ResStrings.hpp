@@ -1,9 +1,16 @@
 // Localised texts: every text the add-on shows is an entry of a string list of its
 // own resources, one list per language (list = family base + language index).
+//
+// Threads: the lists are read through the host's resource cache of the add-on file,
+// which the library's load opens and its unload closes; its handle is kept atomic
+// with the host table (hostapi/HostTable.hpp), and the cache itself is the host's
+// and safe on any thread. Nothing here keeps state of its own.
 #pragma once
 
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
+
+namespace velmora::core {
 
 // Families of string lists.
 constexpr Int16 MenuListBase = 32500;     // the menu: title and five items
@@ -20,3 +27,5 @@ constexpr Int16 FamilyLanguageCount = 7;
 // Callers pass base + CurrentLanguage (LocalisedText in language/Language.hpp does),
 // so the language is read from the list itself and this layer needs none.
 TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry);
+
+} // namespace velmora::core

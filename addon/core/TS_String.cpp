@@ -1,5 +1,7 @@
 #include "core/TS_String.hpp"
 
+#include "core/NumberText.hpp"
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +9,8 @@
 #include <utility>
 
 #include "velmora/platform.hpp"
+
+namespace velmora::core {
 
 namespace {
 
@@ -44,11 +48,6 @@ void CopyUnits(Unit* to, const Unit* from, std::size_t count) noexcept
 {
     if (count > 0)
         std::memmove(to, from, count * sizeof(Unit));
-}
-
-bool IsDigit(unsigned value)
-{
-    return value >= '0' && value <= '9';
 }
 
 // A byte of ANSI text as one unit; false when it gives no single unit.
@@ -650,24 +649,6 @@ void TS_String::FromUniChars(const GS::uchar_t* units)
     *this = FromUnits(units, text.GetLength());
 }
 
-IO::Location TS_String::ToLocation() const
-{
-    return IO::Location(ToUniString());
-}
-
-void TS_String::FromLocation(const IO::Location& location)
-{
-    GS::UniString path;
-    if (location.ToPath(&path) != NoError) {
-        Clear();
-        return;
-    }
-    UInt32 count = path.GetLength();
-    if (count > 0 && path[count - 1] == u'\\')
-        --count;
-    *this = FromUnits(path.ToUStr(), count);
-}
-
 EncodedBytes TS_String::ToBytes(TextEncoding encoding) const
 {
     static const Unit none = 0;
@@ -742,48 +723,6 @@ TextEncoding TS_String::FromEncodedBytes(const void* bytes, UInt32 byteCount, bo
     return TextEncoding::Unknown;
 }
 
-// --- Paths ----------------------------------------------------------------------------------
-
-TS_String TS_String::FileNamePart() const
-{
-    if (buffer == nullptr)
-        return TS_String();
-    const Int32 separator = LastIndexOf(u'\\');
-    return Mid(static_cast<UInt32>(separator + 1));
-}
-
-TS_String TS_String::ExtensionPart() const
-{
-    if (buffer == nullptr)
-        return TS_String();
-    const Int32 separator = LastIndexOf(u'\\');
-    const Int32 dot = LastIndexOf(u'.');
-    if (dot > separator && static_cast<UInt32>(dot) + 1 < length)
-        return Mid(static_cast<UInt32>(dot + 1));
-    return FromUnits(nullptr, 0);
-}
-
-TS_String TS_String::FolderPart(bool keepSeparator) const
-{
-    if (buffer == nullptr)
-        return TS_String();
-    const Int32 separator = LastIndexOf(u'\\');
-    if (separator < 0) {
-        static const Unit backslash = u'\\';
-        return FromUnits(&backslash, keepSeparator ? 1 : 0);
-    }
-    return Mid(0, static_cast<UInt32>(separator) + (keepSeparator ? 1 : 0));
-}
-
-void TS_String::RemoveLastPathPart()
-{
-    if (buffer == nullptr)
-        return;
-    const Int32 separator = LastIndexOf(u'\\');
-    length = separator < 0 ? 0 : static_cast<UInt32>(separator);
-    buffer[length] = 0;
-}
-
 // --- Conversion from bytes ------------------------------------------------------------------
 
 // Converts `byteCount` bytes (0: up to the zero unit) into this string: sized by a
@@ -839,57 +778,18 @@ TS_String operator+(const char* left, const TS_String& right)
     return result;
 }
 
-Int32 ParseLong(const char* text)
-{
-    if (text == nullptr || *text == '\0')
-        return 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p != 0 && !IsDigit(*p) && *p != '-')
-        ++p;
-    if (*p == 0)
-        return INT32_MAX;
-    bool negative = false;
-    if (*p == '-') {
-        negative = true;
-        ++p;
-        if (!IsDigit(*p))
-            return 0;
-    }
-    UInt32 value = 0;
-    while (IsDigit(*p))
-        value = value * 10 + static_cast<UInt32>(*p++ - '0');
-    return static_cast<Int32>(negative ? 0u - value : value);
-}
-
-Int32 NumberKind(const TS_String& text)
-{
-    if (text.IsNull())
-        return 0;
-    const TS_String::Unit* u = text.GetUnits();
-    const UInt32 n = text.GetLength();
-    UInt32 i = 0;
-    while (i < n && u[i] == u' ')
-        ++i;
-    if (i < n && (u[i] == u'+' || u[i] == u'-'))
-        ++i;
-    while (i < n && u[i] == u' ')
-        ++i;
-    if (i == n)
-        return 0;
-    bool decimalMark = false;
-    for (; i < n; ++i) {
-        if (IsDigit(u[i]))
-            continue;
-        if ((u[i] == u'.' || u[i] == u',') && !decimalMark && i + 1 < n && IsDigit(u[i + 1])) {
-            decimalMark = true;
-            continue;
-        }
-        return 0;
-    }
-    return decimalMark ? 2 : 1;
-}
-
 UInt32 TextLength(const char* text)
 {
     return text != nullptr ? static_cast<UInt32>(std::strlen(text)) : 0;
 }
+
+TS_String LimitLength(const TS_String& text, Int32 limit)
+{
+    if (text.IsNull())
+        return TS_String();
+    if (limit > 0 && text.GetLength() < static_cast<UInt32>(limit))
+        return text;
+    return text.Mid(0, limit > 1 ? static_cast<UInt32>(limit - 1) : 0);
+}
+
+} // namespace velmora::core

@@ -20,8 +20,9 @@
 #pragma once
 
 #include "GSRoot.hpp"
-#include "IO.hpp"
 #include "core/TextEncoding.hpp"
+
+namespace velmora::core {
 
 // Bytes of a converted string, terminator included. The block comes from the
 // host's array operator and is released with it when the object goes, unless the
@@ -149,9 +150,6 @@ public:
     // --- Other types -----------------------------------------------------------------
     GS::UniString ToUniString() const;
     void FromUniChars(const GS::uchar_t* units);
-    IO::Location ToLocation() const;
-    // The location's path without a final backslash; null when the location has none.
-    void FromLocation(const IO::Location& location);
     EncodedBytes ToBytes(TextEncoding encoding) const;
     // Decimal text, right-aligned in at least `width` characters.
     static TS_String FromNumber(Int32 value, UInt32 width = 0);
@@ -160,12 +158,6 @@ public:
     // a guess when `detect` is set. Returns the encoding used (1 for a mark of an
     // unsupported encoding, decoded as ANSI; 0 when a guess found nothing).
     TextEncoding FromEncodedBytes(const void* bytes, UInt32 byteCount, bool detect, TextEncoding fallback);
-
-    // --- Paths (backslash separators) ----------------------------------------------------
-    TS_String FileNamePart() const;
-    TS_String ExtensionPart() const;
-    TS_String FolderPart(bool keepSeparator) const;
-    void RemoveLastPathPart();
 
 private:
     enum class Outcome { Done, NoMemory, BadText };
@@ -186,12 +178,10 @@ TS_String operator+(const TS_String& left, const TS_String& right);
 TS_String operator+(const TS_String& left, const char* right);
 TS_String operator+(const char* left, const TS_String& right);
 
-// The whole number in 8-bit text: skips to the first digit or minus sign (none:
-// 2147483647), reads decimal digits with 32-bit wrap-around; a minus sign not
-// followed by a digit gives 0, and so does a null or empty text.
-Int32 ParseLong(const char* text);
-// 0 not a number, 1 a whole number, 2 a decimal number ("." or "," followed by a
-// digit), after spaces, an optional sign and spaces.
-Int32 NumberKind(const TS_String& text);
 // Bytes before the zero byte (0 for a null text).
 UInt32 TextLength(const char* text);
+// The text cut to fewer than `limit` units: its first limit − 1 units when it is
+// `limit` units or longer; null stays null.
+TS_String LimitLength(const TS_String& text, Int32 limit);
+
+} // namespace velmora::core

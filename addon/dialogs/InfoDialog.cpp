@@ -2,9 +2,14 @@
 
 #include "core/ResStrings.hpp"
 #include "dialogs/TextExport.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -31,7 +36,7 @@ void FillInfoDialog(short dialId, DGUserData userData)
 {
     const InfoRecord& record = *reinterpret_cast<const InfoRecord*>(userData);
     const TS_String empty("");
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(velmora::hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, OkButton, OkText);
     SetItemMessage(dialId, CancelButton, CancelText);
     SetItemText(dialId, NameText, NameLine());
@@ -77,8 +82,10 @@ bool ShowInfoDialog()
 {
     InfoRecord record;
     ResetVersionRecord(record.version);
-    ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
+    ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
     GSResModule module = ACAPI_GetOwnResModule();
     return DGModalDialog(module, InfoDialogId, module, InfoDialogCallback,
                          reinterpret_cast<DGUserData>(&record)) == OkButton;
 }
+
+} // namespace velmora::dialogs

@@ -1,11 +1,18 @@
 #include "dialogs/LibraryDocs.hpp"
 
 #include "DG.h"
+#include "core/PathText.hpp"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/HostCalls.hpp"
-#include "update/ShellOpen.hpp"
+#include "services/Alerts.hpp"
+#include "services/ShellOpen.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
+using namespace services;
 
 namespace {
 
@@ -13,22 +20,22 @@ constexpr Int32 UnknownDocumentText = 15; // library list: "documento sconosciut
 
 } // namespace
 
-void GetOwnFilePath(TS_String& path, bool withoutFileName)
+void GetOwnFilePath(TS_String& path, OwnPath which)
 {
     IO::Location own;
     if (ACAPI_GetOwnLocation(&own) != NoError) {
         path.Clear();
         return;
     }
-    path.FromLocation(own);
-    if (withoutFileName)
-        path.RemoveLastPathPart();
+    path = PathOfLocation(own);
+    if (which == OwnPath::Folder)
+        RemoveLastPathPart(path);
 }
 
 void OpenLibraryDocument(const char* name)
 {
     TS_String path;
-    GetOwnFilePath(path, false);
+    GetOwnFilePath(path, OwnPath::File);
     if (!path.IsNull()) {
         const Int32 separator = path.ReverseFindChar('\\');
         TS_String folder = separator < 0 ? TS_String("") : path.Mid(0, static_cast<UInt32>(separator) + 1);
@@ -38,7 +45,9 @@ void OpenLibraryDocument(const char* name)
         return;
     // The same message for both documents: the user learns that the installation
     // lacks a document, not which file name it has.
-    const TS_String message =
-        PrefixedMessage(LocalisedText(LibraryListBase, UnknownDocumentText), true, TS_String(": "), true);
+    const TS_String message = PrefixedMessage(LocalisedText(LibraryListBase, UnknownDocumentText),
+                                              MessageKind::Error, TS_String(": "), FirstUnitCase::Lower);
     ShowAlert(DG_ERROR, TS_String(""), message, TS_String(""));
 }
+
+} // namespace velmora::dialogs

@@ -1,6 +1,11 @@
 #include "dialogs/SaveFileDialog.hpp"
 
 #include "DG.h"
+#include "core/PathText.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
 
 namespace {
 
@@ -37,10 +42,10 @@ bool AskSaveFileName(TS_String& path, const char* description, const char* exten
         TS_String name = defaultName;
         if (name.EndsWith(TS_String("\\")))
             name = name.Mid(0, name.GetLength() - 1);
-        fileName = name.FileNamePart();
+        fileName = FileNamePart(name);
         fileNameArg = &fileName;
         if (name.ReverseFindChar('\\') >= 0) {
-            folder = name.FolderPart(false);
+            folder = FolderPart(name, FolderSeparator::Drop);
             if (!folder.IsEmpty())
                 folderArg = &folder;
         }
@@ -57,13 +62,15 @@ bool RunSaveDialog(TS_String& path, const TS_String* defaultFileName, const TS_S
     if (!title.IsEmpty())
         dialog.SetTitle(title.ToUniString());
     if (defaultFolder != nullptr)
-        dialog.SetFolder(defaultFolder->ToLocation());
+        dialog.SetFolder(ToLocation(*defaultFolder));
     if (defaultFileName != nullptr)
-        dialog.SelectFile(defaultFileName->ToLocation());
+        dialog.SelectFile(ToLocation(*defaultFileName));
     if (!dialog.Invoke())
         return false;
-    path.FromLocation(dialog.GetSelectedFile(0));
+    path = PathOfLocation(dialog.GetSelectedFile(0));
     if (filterIndex != nullptr)
         *filterIndex = dialog.GetSelectedFilter();
     return true;
 }
+
+} // namespace velmora::dialogs

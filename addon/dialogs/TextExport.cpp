@@ -1,11 +1,18 @@
 #include "dialogs/TextExport.hpp"
 
 #include "DG.h"
+#include "core/PathText.hpp"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
 #include "dialogs/SaveFileDialog.hpp"
 #include "dialogs/TextExportFile.hpp"
 #include "language/Language.hpp"
+#include "services/Alerts.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
+using namespace services;
 
 namespace {
 
@@ -29,7 +36,7 @@ void ShowExportError(Int32 message)
 
 bool HasTextExtension(const TS_String& path)
 {
-    const TS_String extension = path.ExtensionPart();
+    const TS_String extension = ExtensionPart(path);
     return !extension.IsNull() && extension.CompareNoCase(0, TS_String("TXT")) == 0;
 }
 
@@ -59,3 +66,5 @@ void SaveInfoAsText(const InfoRecord& record)
     if (lines.GetCount() != ExportLineCount || !WriteTextLines(path, lines))
         ShowExportError(CannotWriteText);
 }
+
+} // namespace velmora::dialogs

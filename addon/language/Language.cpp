@@ -1,13 +1,19 @@
 #include "language/Language.hpp"
 
 #include "core/ModalDialog.hpp"
+#include "core/NumberText.hpp"
 #include "core/ResStrings.hpp"
 #include "core/TextEncoding.hpp"
 #include "prefs/Settings.hpp"
 
+namespace velmora::language {
+
+using namespace core;
+using namespace prefs;
+
 std::atomic<Int16> CurrentLanguage{EnglishLanguage};
 
-TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
+const TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
 
 namespace {
 
@@ -30,9 +36,9 @@ void SetItemMessage(short dialId, short item, Int32 entry)
     SetItemText(dialId, item, LocalisedText(MessageListBase, entry));
 }
 
-bool LoadLanguage(bool reRead)
+bool LoadLanguage(SharedFile shared)
 {
-    if (reRead)
+    if (shared == SharedFile::ReadAgain)
         LoadConfig(SharedConfig, false);
     CurrentLanguage = EnglishLanguage;
     ConfigFileId file = LanguageFile();
@@ -64,3 +70,5 @@ void SaveLanguage()
         CurrentLanguage = EnglishLanguage;
     StoreSetting(LanguageFile(), LanguageCodeKey, LanguageCodes[CurrentLanguage.load()], true);
 }
+
+} // namespace velmora::language

@@ -3,7 +3,12 @@
 #include <cstring>
 
 #include "IO.hpp"
+#include "core/PathText.hpp"
 #include "core/TextEncoding.hpp"
+
+namespace velmora::prefs {
+
+using namespace core;
 
 TS_List<TS_Setting> SharedSettings;
 TS_List<TS_Setting> OwnSettings;
@@ -41,9 +46,13 @@ private:
     unsigned char* bytes;
 };
 
-// Appends the 8-bit form of `text` to `out` at `*pos`; with `markBreaks` every line
-// break is followed by the continuation mark. False when it does not fit.
-bool PutText(const TS_String& text, bool markBreaks, unsigned char* out, UInt32 capacity, UInt32* pos)
+// Whether the line breaks of a text are followed by the continuation mark: a value's
+// are, so that the reader knows the record goes on; a key has none to mark.
+enum class LineBreaks { AsTheyAre, Marked };
+
+// Appends the 8-bit form of `text` to `out` at `*pos`, its line breaks as `breaks`
+// says. False when it does not fit.
+bool PutText(const TS_String& text, LineBreaks breaks, unsigned char* out, UInt32 capacity, UInt32* pos)
 {
     if (text.GetLength() == 0)
         return true;
@@ -56,7 +65,8 @@ bool PutText(const TS_String& text, bool markBreaks, unsigned char* out, UInt32 
         const std::size_t n = encoded.size - 1;
         for (std::size_t i = 0; i < n && fits; ++i) {
             unsigned char b = src[i];
-            bool lineBreak = markBreaks && (b == LF || (b == CR && (i + 1 >= n || src[i + 1] != LF)));
+            bool lineBreak =
+                breaks == LineBreaks::Marked && (b == LF || (b == CR && (i + 1 >= n || src[i + 1] != LF)));
             UInt32 need = lineBreak ? 2 : 1;
             if (*pos + need > capacity) {
                 fits = false;
@@ -93,7 +103,7 @@ enum class FileRead { Missing, Whole, TooLong, Failed };
 // opening, the length query, the positioning, the reading or the closing is Failed.
 FileRead ReadConfigBytes(const TS_String& path, unsigned char* area, UInt32* n)
 {
-    IO::File input(path.ToLocation(), IO::File::Fail);
+    IO::File input(ToLocation(path), IO::File::Fail);
     const GSErrCode status = input.GetStatus();
     if (status == IO::FileNotFound)
         return FileRead::Missing;
@@ -169,7 +179,7 @@ GSErrCode ConfigPath(ConfigFileId file, TS_String& path)
     if (err != NoError)
         return err;
     TS_String result;
-    result.FromLocation(folder);
+    result = PathOfLocation(folder);
     result += "\\";
     result += file == SharedConfig ? SharedConfigStem : OwnConfigStem;
     result += ConfigExtension;
@@ -183,10 +193,10 @@ Int32 SerializeSettings(const TS_List<TS_Setting>& settings, unsigned char* out,
     for (Int32 i = 0; i < settings.GetCount(); ++i) {
         const TS_Setting& setting = settings[i];
         bool fits = PutByte(RecordMark, out, capacity, &pos) &&
-                    PutText(setting.key, false, out, capacity, &pos) &&
+                    PutText(setting.key, LineBreaks::AsTheyAre, out, capacity, &pos) &&
                     PutByte(KeyEnd, out, capacity, &pos) && PutByte(' ', out, capacity, &pos) &&
-                    PutText(setting.value, true, out, capacity, &pos) && PutByte(CR, out, capacity, &pos) &&
-                    PutByte(LF, out, capacity, &pos);
+                    PutText(setting.value, LineBreaks::Marked, out, capacity, &pos) &&
+                    PutByte(CR, out, capacity, &pos) && PutByte(LF, out, capacity, &pos);
         if (!fits)
             return -1;
     }
@@ -292,7 +302,7 @@ bool SaveConfig(ConfigFileId file)
 
 int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
 {
-    IO::Location target = path.ToLocation();
+    IO::Location target = ToLocation(path);
     if (!target.IsValid())
         return 1;
     // A file of its own beside the target (or beside the file a link leads to),
@@ -327,3 +337,5 @@ int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
     }
     return 0;
 }
+
+} // namespace velmora::prefs

@@ -2,16 +2,20 @@
 
 #include <cstring>
 
-#include "AddOnIdentity.hpp"
 #include "AutoUpdateMark.hpp"
-#include "HostCalls.hpp"
-#include "HostTable.hpp"
 #include "MenuDispatch.hpp"
 #include "MenuTexts.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
+#include "hostapi/HostTable.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
 #include "update/UpdateCheck.hpp"
 #include "velmora/platform.hpp"
+
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
 
 namespace {
 
@@ -59,11 +63,16 @@ extern "C" GSErrCode SetImportedFuncAddrs(const void* const* table)
 {
     if (table == nullptr)
         return APIERR_BADPARS;
-    velmora::shell::StoreHostTable(table);
+    velmora::hostapi::StoreHostTable(table);
     return NoError;
 }
 
 namespace velmora::shell {
+
+using hostapi::AddOnFileStem;
+using hostapi::AddOnName;
+using hostapi::HostTablePresent;
+using hostapi::SetHostToken;
 
 Int32 CheckEnvironment(API_EnvirParams* envir)
 {
@@ -82,7 +91,7 @@ GSErrCode RegisterInterface()
 {
     if (!HostTablePresent())
         return APIERR_GENERAL;
-    LoadLanguage(true);
+    LoadLanguage(SharedFile::ReadAgain);
     const auto menuId = static_cast<Int16>(FirstMenuListId + CurrentLanguage);
     GSErrCode err = ACAPI_Register_Menu(menuId, MenuPromptNone, APIMenuCode_UserDef, MenuFlagsNone);
     if (err != NoError)
@@ -95,7 +104,7 @@ GSErrCode Initialize(Int64 token)
     if (!HostTablePresent())
         return APIERR_GENERAL;
     SetHostToken(token);
-    LoadLanguage(true);
+    LoadLanguage(SharedFile::ReadAgain);
     GSErrCode err = InstallMenuHandlers();
     if (err != NoError)
         return err;

@@ -5,6 +5,8 @@
 #include "update/TransferReporter.hpp"
 #include "velmora/platform.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 // What StartDownload hands to the worker, which owns and frees it.

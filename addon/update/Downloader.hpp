@@ -51,5 +51,5 @@ constexpr UInt32 MaxDownloadBytes = 1024 * 1024;
 // DownloadFailed and DownloadAborted leave no file at targetPath, whatever the
 // callback did meanwhile. DownloadDone means the file holds the whole body. Each
 // download runs on its own; any number may run at once.
-bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
-                   void* userData, DownloadAbortPoll abortPoll = nullptr);
+bool StartDownload(const velmora::core::TS_String& url, const velmora::core::TS_String& targetPath,
+                   DownloadCallback callback, void* userData, DownloadAbortPoll abortPoll = nullptr);

@@ -1,5 +1,7 @@
 #include "update/TransferReporter.hpp"
 
+using namespace velmora::core;
+
 bool TransferReporter::OnBeginData()
 {
     return Report(DownloadStarted, 0.0);

@@ -11,6 +11,9 @@
 #include "update/UpdatePage.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 using namespace velmora::update;
 
 namespace {

@@ -52,12 +52,14 @@ constexpr std::chrono::seconds CheckTimeLimit{120};
 // (the alert has been shown), and when a check whose window is open refuses this
 // one. A manual check shows its window at once, in the checking state; an automatic
 // check shows it only when there is something to report. Borrows its arguments.
-bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const TS_String& libraryName);
+bool CheckForUpdates(int kind, bool manual, const velmora::core::TS_String& versionLine,
+                     const velmora::core::TS_String& libraryName);
 
 // [UI thread] The automatic check of the first menu command: a missing "AutoUpdate"
 // is stored as "1" and nothing is checked; "1" runs CheckForUpdates (not manual);
 // any other value does nothing. Kind 2 does nothing.
-bool AutoCheckForUpdates(int kind, const TS_String& versionLine, const TS_String& libraryName);
+bool AutoCheckForUpdates(int kind, const velmora::core::TS_String& versionLine,
+                         const velmora::core::TS_String& libraryName);
 
 // [worker thread] The DownloadCallback of the check; userData carries the check's
 // serial number.

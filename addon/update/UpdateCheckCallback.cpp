@@ -6,6 +6,8 @@
 #include "update/UpdateCheckSteps.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+
 using namespace velmora::update;
 
 namespace {

@@ -6,13 +6,17 @@
 #include "DG.h"
 #include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
-#include "update/ShellOpen.hpp"
+#include "services/ShellOpen.hpp"
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckSteps.hpp"
 #include "update/UpdatePage.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::services;
 
 using namespace velmora::update;
 
@@ -41,7 +45,7 @@ void FillUpdateDialog(short dialId)
     const CheckView check = CurrentCheck();
     DGSetDialogSize(dialId, DG_CLIENT, WindowWidth, WindowHeight, DG_TOPLEFT, true);
     DGBeginMoveGrowItems(dialId);
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(velmora::hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, CancelItem, CancelMessage);
     SetItemMessage(dialId, HomePageItem, NewsMessage);
     SetItemMessage(dialId, AddOnDownloadItem, DownloadUpdateMessage);
@@ -67,7 +71,7 @@ void FillUpdateDialog(short dialId)
             DGEnableItem(dialId, AddOnDownloadItem);
         const TS_String addOnText =
             LocalisedText(MessageListBase, upToDate ? AddOnUpToDateMessage : AddOnUpdateMessage)
-                .Replace("ADDONNAME", velmora::AddOnName);
+                .Replace("ADDONNAME", velmora::hostapi::AddOnName);
         if (check.libraryKnown) {
             DGShowItem(dialId, LibraryDownloadItem);
             DGShowItem(dialId, StatusItem);

@@ -5,6 +5,8 @@
 
 #include "update/UpdateCheck.hpp"
 
+using namespace velmora::core;
+
 namespace velmora::update {
 namespace {
 

@@ -24,8 +24,8 @@ struct CheckView {
     UInt32 serial = 0; // 0: no check since the add-on was loaded
     bool manual = false;
     bool libraryKnown = false;
-    TS_String libraryName;
-    TS_String installedLine;
+    velmora::core::TS_String libraryName;
+    velmora::core::TS_String installedLine;
     Int16 updateState = 0;
     Int16 libraryState = 0;
     bool abortRequested = false;
@@ -53,15 +53,17 @@ using CheckClock = std::chrono::steady_clock;
 // [UI thread] A check that is refused while the current one's window is open (or
 // turns a silent automatic one into a manual one), else becomes the current check,
 // which is to end by `deadline`. listPath is the check's own local list file.
-CheckStart BeginCheck(bool manual, const TS_String& libraryName, const TS_String& installedLine,
-                      const TS_String& listAddress, const TS_String& listPath,
+CheckStart BeginCheck(bool manual, const velmora::core::TS_String& libraryName,
+                      const velmora::core::TS_String& installedLine,
+                      const velmora::core::TS_String& listAddress, const velmora::core::TS_String& listPath,
                       CheckClock::time_point deadline);
 // [any thread] The current check's state.
 CheckView CurrentCheck();
 bool IsCurrent(UInt32 serial);
 // [any thread] The address and the local list file of check `serial`'s transfer;
 // false unless that transfer is the running one (started, last report not made).
-bool RunningTransfer(UInt32 serial, TS_String* listAddress, TS_String* listPath);
+bool RunningTransfer(UInt32 serial, velmora::core::TS_String* listAddress,
+                     velmora::core::TS_String* listPath);
 
 // [UI thread] The window of check `serial` has been created, or closed. A window
 // closed while its check is still checking asks the check to stop.

@@ -4,11 +4,15 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/HostCalls.hpp"
+#include "services/Alerts.hpp"
 #include "update/Downloader.hpp"
 #include "update/UpdateCheck.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::services;
 
 namespace velmora::update {
 namespace {

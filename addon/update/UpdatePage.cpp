@@ -4,8 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "hostapi/AddOnIdentity.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
 
 #ifndef VELMORA_UPDATE_SERVER
 #error "VELMORA_UPDATE_SERVER: the build's address of the maker's update server"
@@ -74,10 +77,10 @@ TS_String BuildUpdatePageAddress(Int16 item)
 {
     TS_String query;
     query.Reserve(1000, false);
-    AppendIfAny(query, "?acver=", TS_String::FromNumber(velmora::HostMajorVersion));
+    AppendIfAny(query, "?acver=", TS_String::FromNumber(velmora::hostapi::HostMajorVersion));
     AppendIfAny(query, "&lang=", TS_String::FromNumber(CurrentLanguage));
     query += "&addon=";
-    query += velmora::AddOnName;
+    query += velmora::hostapi::AddOnName;
     if (item == LibraryItem)
         AppendIfAny(query, "&lib=", TS_String("Unknown"));
     return TS_String((UpdateServer() + "/update_plugins/updates.htm").c_str()) + query;

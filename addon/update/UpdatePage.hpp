@@ -7,9 +7,9 @@
 #include "core/TS_String.hpp"
 
 // The address of the version list: the update server and "/update_plugins/versions16.txt".
-TS_String VersionListAddress();
+velmora::core::TS_String VersionListAddress();
 // The maker's home page: the web site's root address ("https://host/").
-TS_String HomePageAddress();
+velmora::core::TS_String HomePageAddress();
 // The update page with its query for the clicked item of the result window: 5 for
 // the add-on, 7 for the library (which adds "&lib=Unknown").
-TS_String BuildUpdatePageAddress(Int16 item);
+velmora::core::TS_String BuildUpdatePageAddress(Int16 item);

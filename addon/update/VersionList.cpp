@@ -6,9 +6,14 @@
 #include <random>
 
 #include "IO.hpp"
+#include "core/PathText.hpp"
 #include "language/Language.hpp"
 #include "prefs/ConfigFile.hpp"
 #include "update/Downloader.hpp"
+
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
 
 namespace {
 
@@ -100,7 +105,7 @@ bool UserFolderFile(const TS_String& name, TS_String* path)
         IO::fileSystem.GetSpecialLocation(IO::FileSystem::UserPreferences, &folder) != NoError)
         return false;
     TS_String result;
-    result.FromLocation(folder);
+    result = PathOfLocation(folder);
     if (result.IsNull())
         return false;
     result += "\\";
@@ -309,7 +314,7 @@ void ParseVersionLine(const TS_String& text, VersionRecord& record)
 int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes)
 {
     text.Clear();
-    const IO::Location location = path.ToLocation();
+    const IO::Location location = ToLocation(path);
     if (!location.IsValid())
         return FileErrorCode(IO::BadLocation);
     IO::File input(location, IO::File::Fail);
@@ -349,7 +354,7 @@ int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes)
 
 bool DeleteFileAt(const TS_String& path)
 {
-    IO::Location folder = path.ToLocation();
+    IO::Location folder = ToLocation(path);
     IO::Name name;
     if (!folder.IsValid() || folder.GetLastLocalName(&name) != NoError ||
         folder.DeleteLastLocalName() != NoError)

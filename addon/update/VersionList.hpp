@@ -17,14 +17,14 @@
 
 // The parsed form of a version line.
 struct VersionRecord {
-    TS_String name;        // field 1
-    TS_String versionText; // field 2 as written
+    velmora::core::TS_String name;        // field 1
+    velmora::core::TS_String versionText; // field 2 as written
     Int16 major = 0, minor = 0, release = 0, build = 0;
-    Int16 hostVersion = 0;  // "(DA190)" gives 19
-    TS_String sortableDate; // yyyymmdd of field 4
-    TS_String dateText;     // field 4 as written
+    Int16 hostVersion = 0;                 // "(DA190)" gives 19
+    velmora::core::TS_String sortableDate; // yyyymmdd of field 4
+    velmora::core::TS_String dateText;     // field 4 as written
     bool edu = false;
-    TS_List<Int16> languages; // language indices of the line's tokens, in order
+    velmora::core::TS_List<Int16> languages; // language indices of the line's tokens, in order
 };
 
 // What ValidateVersionLine finds.
@@ -37,40 +37,43 @@ enum class VersionListOutcome { Failed, UpToDate, UpdateAvailable };
 
 // The local copy of the list: special location 14, a backslash, "__updts__.tmp".
 // False when the host has no such folder.
-bool VersionListPath(TS_String* path);
+bool VersionListPath(velmora::core::TS_String* path);
 // A fresh path for one check's copy of the list, in the same folder: "__updts__-",
 // 16 hexadecimal digits drawn anew for each call, ".tmp". Two hosts that share the
 // user folder and check at the same time never meet at one file.
-bool FreshVersionListPath(TS_String* path);
+bool FreshVersionListPath(velmora::core::TS_String* path);
 
 // Empty texts, zero numbers, no languages, not Edu.
 void ResetVersionRecord(VersionRecord& record);
 // Cuts at runs of spaces and tabs (the list is emptied first). A leading run gives
 // an empty first field, a trailing run an empty last one; null or empty text gives
 // one empty field.
-void SplitFields(const TS_String& text, TS_List<TS_String>& fields);
+void SplitFields(const velmora::core::TS_String& text,
+                 velmora::core::TS_List<velmora::core::TS_String>& fields);
 // Cuts at every `separator` (an ANSI byte); adjacent separators give an empty
 // field, and the text after the last one is always the last field.
-void SplitAt(const TS_String& text, char separator, TS_List<TS_String>& fields);
+void SplitAt(const velmora::core::TS_String& text, char separator,
+             velmora::core::TS_List<velmora::core::TS_String>& fields);
 // True when the text in the ANSI code page is the bytes "0" to "9" only; empty and
 // null texts count as digits.
-bool IsDigits(const TS_String& text);
+bool IsDigits(const velmora::core::TS_String& text);
 // yyyymmdd of a dd/mm/yyyy field, ordered by IsGreater.
-TS_String SortableDate(const TS_String& dateField);
+velmora::core::TS_String SortableDate(const velmora::core::TS_String& dateField);
 // InvalidLine, VersionEntry, or DateEntry (field 2 itself a date). A date counts
 // only with its four-digit year whole.
-int ValidateVersionLine(const TS_List<TS_String>& fields);
+int ValidateVersionLine(const velmora::core::TS_List<velmora::core::TS_String>& fields);
 // Fills the record from a line; an empty text resets it, and fields a short line
 // lacks read as empty.
-void ParseVersionLine(const TS_String& text, VersionRecord& record);
+void ParseVersionLine(const velmora::core::TS_String& text, VersionRecord& record);
 // 0 and the text decoded by its byte-order mark, else by the encoding guess, else
 // in the ANSI code page; or a host file error (2 access denied, 3 not found, 4
 // input/output, 5 generic, 6 other) with `text` left null, also when reading
 // fails after the file was opened or the file holds more than maxBytes (4). Throws
 // GS::OutOfMemoryException.
-int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes = 0x7FFFFFFF);
+int ReadTextFile(const velmora::core::TS_String& path, velmora::core::TS_String& text,
+                 UInt64 maxBytes = 0x7FFFFFFF);
 // Deletes the file at path (Windows form); true on success.
-bool DeleteFileAt(const TS_String& path);
+bool DeleteFileAt(const velmora::core::TS_String& path);
 // Reads the local list at listPath (at most MaxDownloadBytes), deletes it (whatever
 // the outcome, once it exists) and compares it with installedLine: an update is
 // available when a valid line of the same name, host tag, major version and edition
@@ -78,6 +81,7 @@ bool DeleteFileAt(const TS_String& path);
 // version line of any add-on at all (a sign-in page of a hotel's network, an HTML
 // error page sent as a success, a compressed or empty body: no list), or when
 // installedLine is no valid line.
-VersionListOutcome CompareWithVersionList(const TS_String& installedLine, const TS_String& listPath);
+VersionListOutcome CompareWithVersionList(const velmora::core::TS_String& installedLine,
+                                          const velmora::core::TS_String& listPath);
 // The same with the list at VersionListPath.
-VersionListOutcome CompareWithVersionList(const TS_String& installedLine);
+VersionListOutcome CompareWithVersionList(const velmora::core::TS_String& installedLine);

@@ -28,6 +28,8 @@
 #endif
 
 using velmora::test::Environment;
+using namespace velmora::core;
+
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
 using velmora::test::WriteFileBytes;

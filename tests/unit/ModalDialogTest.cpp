@@ -12,9 +12,12 @@
 #include "DG.h"
 #include "TestSupport.hpp"
 #include "core/ModalDialog.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "kit/DialogDriver.hpp"
-#include "shell/HostCalls.hpp"
 #include "shell/Module.hpp"
+
+using namespace velmora::core;
+using namespace velmora::shell;
 
 namespace {
 

@@ -11,6 +11,10 @@
 #include "language/Language.hpp"
 #include "shell/Module.hpp"
 
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::shell;
+
 namespace {
 
 std::string Fetch(int listId, Int32 entry)

@@ -9,6 +9,9 @@
 #include "prefs/Settings.hpp"
 #include "settings_fixture.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 using velmora::test::Utf8Of;
@@ -70,7 +73,7 @@ TEST_F(SettingsTest, LanguageCodesCompareWithoutCase)
         ASSERT_TRUE(StoreSetting(OwnConfig, c.key, c.value, true));
         Reset();
         CurrentLanguage = 4;
-        EXPECT_TRUE(LoadLanguage(true)) << c.key << "=" << c.value;
+        EXPECT_TRUE(LoadLanguage(SharedFile::ReadAgain)) << c.key << "=" << c.value;
         EXPECT_EQ(CurrentLanguage, c.language) << c.key << "=" << c.value;
     }
 }
@@ -79,18 +82,18 @@ TEST_F(SettingsTest, CodeKeyWinsOverTheNumericKey)
 {
     StoreSetting(OwnConfig, "Language", "3", true);
     StoreSetting(OwnConfig, "Language_str", "fra", true);
-    LoadLanguage(true);
+    LoadLanguage(SharedFile::ReadAgain);
     EXPECT_EQ(CurrentLanguage, 2);
 }
 
 TEST_F(SettingsTest, NoLanguageKeyMeansEnglish)
 {
     CurrentLanguage = 0;
-    EXPECT_FALSE(LoadLanguage(true));
+    EXPECT_FALSE(LoadLanguage(SharedFile::ReadAgain));
     EXPECT_EQ(CurrentLanguage, 1);
     // The language lives in the own file, not in the shared one.
     StoreSetting(SharedConfig, "Language_str", "ita", true);
-    EXPECT_FALSE(LoadLanguage(true));
+    EXPECT_FALSE(LoadLanguage(SharedFile::ReadAgain));
     EXPECT_EQ(CurrentLanguage, 1);
 }
 

@@ -6,10 +6,14 @@
 #include <functional>
 #include <string>
 
+#include "core/NumberText.hpp"
+#include "core/PathText.hpp"
 #include "core/TS_String.hpp"
 #include "failing_allocations.hpp"
 #include "kit/Host.hpp"
 #include "velmora/platform.hpp"
+
+using namespace velmora::core;
 
 namespace {
 
@@ -321,21 +325,22 @@ TEST(TS_String, NewStringsFromOperations)
         {"FromNumber, padded", TS_String::FromNumber(-42, 5), u"  -42"},
         {"FromNumber, wider than asked", TS_String::FromNumber(12345, 3), u"12345"},
         {"FromNumber, smallest", TS_String::FromNumber(-2147483647 - 1), u"-2147483648"},
-        {"FileNamePart", TS_String("C:\\dir\\file.txt").FileNamePart(), u"file.txt"},
-        {"FileNamePart of a folder", TS_String("C:\\dir\\").FileNamePart(), u"", 1},
-        {"FileNamePart of a name", TS_String("name").FileNamePart(), u"name"},
-        {"the slash is no separator", TS_String("C:/dir/file").FileNamePart(), u"C:/dir/file"},
-        {"FileNamePart of null", TS_String().FileNamePart(), u"<null>"},
-        {"ExtensionPart", TS_String("C:\\dir\\file.txt").ExtensionPart(), u"txt"},
-        {"ExtensionPart, full stop in a folder", TS_String("C:\\d.x\\file").ExtensionPart(), u""},
-        {"ExtensionPart, final full stop", TS_String("C:\\dir\\file.").ExtensionPart(), u""},
-        {"ExtensionPart, the last", TS_String("archive.tar.gz").ExtensionPart(), u"gz"},
-        {"ExtensionPart of null", TS_String().ExtensionPart(), u"<null>"},
-        {"FolderPart", TS_String("C:\\dir\\file.txt").FolderPart(false), u"C:\\dir"},
-        {"FolderPart with separator", TS_String("C:\\dir\\file.txt").FolderPart(true), u"C:\\dir\\"},
-        {"FolderPart of a name", TS_String("name").FolderPart(true), u"\\"},
-        {"FolderPart of a name, bare", TS_String("name").FolderPart(false), u""},
-        {"FolderPart of null", TS_String().FolderPart(true), u"<null>"},
+        {"FileNamePart", FileNamePart(TS_String("C:\\dir\\file.txt")), u"file.txt"},
+        {"FileNamePart of a folder", FileNamePart(TS_String("C:\\dir\\")), u"", 1},
+        {"FileNamePart of a name", FileNamePart(TS_String("name")), u"name"},
+        {"the slash is no separator", FileNamePart(TS_String("C:/dir/file")), u"C:/dir/file"},
+        {"FileNamePart of null", FileNamePart(TS_String()), u"<null>"},
+        {"ExtensionPart", ExtensionPart(TS_String("C:\\dir\\file.txt")), u"txt"},
+        {"ExtensionPart, full stop in a folder", ExtensionPart(TS_String("C:\\d.x\\file")), u""},
+        {"ExtensionPart, final full stop", ExtensionPart(TS_String("C:\\dir\\file.")), u""},
+        {"ExtensionPart, the last", ExtensionPart(TS_String("archive.tar.gz")), u"gz"},
+        {"ExtensionPart of null", ExtensionPart(TS_String()), u"<null>"},
+        {"FolderPart", FolderPart(TS_String("C:\\dir\\file.txt"), FolderSeparator::Drop), u"C:\\dir"},
+        {"FolderPart with separator", FolderPart(TS_String("C:\\dir\\file.txt"), FolderSeparator::Keep),
+         u"C:\\dir\\"},
+        {"FolderPart of a name", FolderPart(TS_String("name"), FolderSeparator::Keep), u"\\"},
+        {"FolderPart of a name, bare", FolderPart(TS_String("name"), FolderSeparator::Drop), u""},
+        {"FolderPart of null", FolderPart(TS_String(), FolderSeparator::Keep), u"<null>"},
     });
     EXPECT_EQ(pair.GetLength(), 4u);
     EXPECT_EQ(pair.GetAt(1), 0xD83D);
@@ -343,11 +348,11 @@ TEST(TS_String, NewStringsFromOperations)
 
     TS_String cut("C:\\a\\b");
     for (const std::u16string expected : {u"C:\\a", u"C:", u""}) {
-        cut.RemoveLastPathPart();
+        RemoveLastPathPart(cut);
         EXPECT_EQ(U(cut), expected);
     }
     TS_String null;
-    null.RemoveLastPathPart();
+    RemoveLastPathPart(null);
     EXPECT_TRUE(null.IsNull());
 }
 

@@ -18,9 +18,14 @@
 #include "dialogs/InfoLines.hpp"
 #include "dialogs/TextExport.hpp"
 #include "dialogs/TextExportFile.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
 #include "shell/Module.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::dialogs;
+using namespace velmora::shell;
 
 namespace fs = std::filesystem;
 
@@ -73,7 +78,7 @@ protected:
     {
         AddonModuleTest::SetUp();
         ResetVersionRecord(record.version);
-        ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
+        ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
     }
     InfoRecord record;
 };

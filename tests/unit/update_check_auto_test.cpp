@@ -11,6 +11,9 @@
 #include "update/UpdateCheck.hpp"
 #include "update/UpdateCheckState.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 using velmora::test::Utf8Of;

@@ -20,6 +20,9 @@
 #include "update/UpdateCheckSteps.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+using namespace velmora::shell;
+
 namespace {
 
 using namespace velmora::update;

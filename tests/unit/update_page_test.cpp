@@ -9,6 +9,9 @@
 #include "language/Language.hpp"
 #include "update/UpdatePage.hpp"
 
+using namespace velmora::core;
+using namespace velmora::language;
+
 namespace {
 
 using velmora::test::Utf8;

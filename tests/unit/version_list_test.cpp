@@ -9,6 +9,8 @@
 #include "kit/Host.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+
 using velmora::test::FileExists;
 using velmora::test::TempFolder;
 using velmora::test::WriteFileBytes;

@@ -1,8 +1,8 @@
 // Code-page conversion on POSIX systems, giving the results of Windows'
 // MultiByteToWideChar and WideCharToMultiByte: the single-byte pages through
-// tables read from iconv (single_byte.hpp), the double-byte ANSI pages of East
-// Asia through iconv (double_byte.hpp), UTF-8 and UTF-7 by their own converters
-// (utf8.hpp, utf7.hpp).
+// tables read from iconv (SingleByte.hpp), the double-byte ANSI pages of East
+// Asia through iconv (DoubleByte.hpp), UTF-8 and UTF-7 by their own converters
+// (Utf8.hpp, Utf7.hpp).
 //
 // Every conversion writes exactly as much as its sizing call reported, for every
 // input: the text core sizes each result before it converts, and a difference
@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "double_byte.hpp"
-#include "output.hpp"
-#include "single_byte.hpp"
-#include "utf7.hpp"
-#include "utf8.hpp"
+#include "DoubleByte.hpp"
+#include "Output.hpp"
+#include "SingleByte.hpp"
+#include "Utf7.hpp"
+#include "Utf8.hpp"
 #include "velmora/platform.hpp"
 
 namespace velmora::platform {

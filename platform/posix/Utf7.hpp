@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "output.hpp"
+#include "Output.hpp"
 #include "velmora/platform.hpp"
 
 namespace velmora::platform::detail {

@@ -1,4 +1,4 @@
-#include "single_byte.hpp"
+#include "SingleByte.hpp"
 
 #include <algorithm>
 #include <bit>

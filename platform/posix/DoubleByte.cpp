@@ -1,4 +1,4 @@
-#include "double_byte.hpp"
+#include "DoubleByte.hpp"
 
 #include <bit>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <iconv.h>
 #include <mutex>
 
-#include "output.hpp"
+#include "Output.hpp"
 
 namespace velmora::platform::detail {
 namespace {

@@ -1,4 +1,4 @@
-#include "utf7.hpp"
+#include "Utf7.hpp"
 
 #include <cstdint>
 
