@@ -57,23 +57,22 @@ void RemoveLastPathPart(TS_String& path)
     path = path.Mid(0, last < 0 ? 0 : static_cast<UInt32>(last));
 }
 
-IO::Location ToLocation(const TS_String& path)
+IO::Location TS_String::ToLocation() const
 {
-    return IO::Location(path.ToUniString());
+    return IO::Location(ToUniString());
 }
 
-TS_String PathOfLocation(const IO::Location& location)
+void TS_String::FromLocation(const IO::Location& location)
 {
     GS::UniString path;
-    if (location.ToPath(&path) != NoError)
-        return TS_String();
+    if (location.ToPath(&path) != NoError) {
+        Clear();
+        return;
+    }
     UInt32 count = path.GetLength();
     if (count > 0 && path[count - 1] == u'\\')
         --count;
-    TS_String result("");
-    if (count > 0 && !result.AppendUnits(path.ToUStr(), count))
-        throw GS::OutOfMemoryException();
-    return result;
+    *this = FromUnits(path.ToUStr(), count);
 }
 
 } // namespace velmora::core

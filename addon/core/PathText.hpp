@@ -22,10 +22,4 @@ TS_String FolderPart(const TS_String& path, FolderSeparator separator);
 // [any thread] Cuts the path at its last backslash, in place (to empty without one).
 void RemoveLastPathPart(TS_String& path);
 
-// [any thread] The host's location of the path.
-IO::Location ToLocation(const TS_String& path);
-// [any thread] The location's path without a final backslash; null when the
-// location has none.
-TS_String PathOfLocation(const IO::Location& location);
-
 } // namespace velmora::core

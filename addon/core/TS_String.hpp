@@ -22,6 +22,10 @@
 #include "GSRoot.hpp"
 #include "core/TextEncoding.hpp"
 
+namespace IO {
+class Location;
+}
+
 namespace velmora::core {
 
 // Bytes of a converted string, terminator included. The block comes from the
@@ -150,6 +154,11 @@ public:
     // --- Other types -----------------------------------------------------------------
     GS::UniString ToUniString() const;
     void FromUniChars(const GS::uchar_t* units);
+    // The host's location of the string as a path (with the path's parts, in
+    // core/PathText.cpp, since only paths need the file system's header).
+    IO::Location ToLocation() const;
+    // The location's path without a final backslash; null when the location has none.
+    void FromLocation(const IO::Location& location);
     EncodedBytes ToBytes(TextEncoding encoding) const;
     // Decimal text, right-aligned in at least `width` characters.
     static TS_String FromNumber(Int32 value, UInt32 width = 0);

@@ -27,7 +27,7 @@ void GetOwnFilePath(TS_String& path, OwnPath which)
         path.Clear();
         return;
     }
-    path = PathOfLocation(own);
+    path.FromLocation(own);
     if (which == OwnPath::Folder)
         RemoveLastPathPart(path);
 }

@@ -62,12 +62,12 @@ bool RunSaveDialog(TS_String& path, const TS_String* defaultFileName, const TS_S
     if (!title.IsEmpty())
         dialog.SetTitle(title.ToUniString());
     if (defaultFolder != nullptr)
-        dialog.SetFolder(ToLocation(*defaultFolder));
+        dialog.SetFolder(defaultFolder->ToLocation());
     if (defaultFileName != nullptr)
-        dialog.SelectFile(ToLocation(*defaultFileName));
+        dialog.SelectFile(defaultFileName->ToLocation());
     if (!dialog.Invoke())
         return false;
-    path = PathOfLocation(dialog.GetSelectedFile(0));
+    path.FromLocation(dialog.GetSelectedFile(0));
     if (filterIndex != nullptr)
         *filterIndex = dialog.GetSelectedFilter();
     return true;

@@ -103,7 +103,7 @@ enum class FileRead { Missing, Whole, TooLong, Failed };
 // opening, the length query, the positioning, the reading or the closing is Failed.
 FileRead ReadConfigBytes(const TS_String& path, unsigned char* area, UInt32* n)
 {
-    IO::File input(ToLocation(path), IO::File::Fail);
+    IO::File input(path.ToLocation(), IO::File::Fail);
     const GSErrCode status = input.GetStatus();
     if (status == IO::FileNotFound)
         return FileRead::Missing;
@@ -179,7 +179,7 @@ GSErrCode ConfigPath(ConfigFileId file, TS_String& path)
     if (err != NoError)
         return err;
     TS_String result;
-    result = PathOfLocation(folder);
+    result.FromLocation(folder);
     result += "\\";
     result += file == SharedConfig ? SharedConfigStem : OwnConfigStem;
     result += ConfigExtension;
@@ -302,7 +302,7 @@ bool SaveConfig(ConfigFileId file)
 
 int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
 {
-    IO::Location target = ToLocation(path);
+    IO::Location target = path.ToLocation();
     if (!target.IsValid())
         return 1;
     // A file of its own beside the target (or beside the file a link leads to),

@@ -105,7 +105,7 @@ bool UserFolderFile(const TS_String& name, TS_String* path)
         IO::fileSystem.GetSpecialLocation(IO::FileSystem::UserPreferences, &folder) != NoError)
         return false;
     TS_String result;
-    result = PathOfLocation(folder);
+    result.FromLocation(folder);
     if (result.IsNull())
         return false;
     result += "\\";
@@ -314,7 +314,7 @@ void ParseVersionLine(const TS_String& text, VersionRecord& record)
 int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes)
 {
     text.Clear();
-    const IO::Location location = ToLocation(path);
+    const IO::Location location = path.ToLocation();
     if (!location.IsValid())
         return FileErrorCode(IO::BadLocation);
     IO::File input(location, IO::File::Fail);
@@ -354,7 +354,7 @@ int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes)
 
 bool DeleteFileAt(const TS_String& path)
 {
-    IO::Location folder = ToLocation(path);
+    IO::Location folder = path.ToLocation();
     IO::Name name;
     if (!folder.IsValid() || folder.GetLastLocalName(&name) != NoError ||
         folder.DeleteLastLocalName() != NoError)

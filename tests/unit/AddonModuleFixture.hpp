@@ -19,7 +19,7 @@ protected:
     {
         kit::SetDialogDriver(nullptr);
         velmora::shell::OnModuleUnload();
-        CurrentLanguage = 1;
+        velmora::language::CurrentLanguage = 1;
     }
 };
 
