@@ -9,6 +9,7 @@
 #include "update/VersionList.hpp"
 
 namespace {
+using namespace velmora::update;
 
 const char* const Installed = "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018";
 

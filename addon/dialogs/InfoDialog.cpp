@@ -76,8 +76,8 @@ short InfoDialogCallback(short message, short dialId, short item, DGUserData use
 bool ShowInfoDialog()
 {
     InfoRecord record;
-    ResetVersionRecord(record.version);
-    ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
+    velmora::update::ResetVersionRecord(record.version);
+    velmora::update::ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
     GSResModule module = ACAPI_GetOwnResModule();
     return DGModalDialog(module, InfoDialogId, module, InfoDialogCallback,
                          reinterpret_cast<DGUserData>(&record)) == OkButton;

@@ -5,6 +5,7 @@
 #include "update/TransferReporter.hpp"
 #include "velmora/platform.hpp"
 
+namespace velmora::update {
 namespace {
 
 // What StartDownload hands to the worker, which owns and frees it.
@@ -74,3 +75,5 @@ bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCa
     }
     return true;
 }
+
+} // namespace velmora::update

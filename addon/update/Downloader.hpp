@@ -7,6 +7,8 @@
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::update {
+
 // States of a download (the numbers are fixed). Seen by the callback, in order:
 // zero or one DownloadStarted, zero or more DownloadProgress, then exactly one of
 // DownloadDone, DownloadFailed or DownloadAborted.
@@ -53,3 +55,5 @@ constexpr UInt32 MaxDownloadBytes = 1024 * 1024;
 // download runs on its own; any number may run at once.
 bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
                    void* userData, DownloadAbortPoll abortPoll = nullptr);
+
+} // namespace velmora::update

@@ -1,5 +1,7 @@
 #include "update/TransferReporter.hpp"
 
+namespace velmora::update {
+
 bool TransferReporter::OnBeginData()
 {
     return Report(DownloadStarted, 0.0);
@@ -52,3 +54,5 @@ bool TransferReporter::Report(DownloadState state, double fraction)
         return true;
     }
 }
+
+} // namespace velmora::update

@@ -1,36 +1,15 @@
-// Version lines and the maker's version list: how a line is cut, validated and
-// parsed, how the downloaded list is read, and the rule that decides whether the
-// list holds a newer build of the installed add-on.
+// The maker's version list, one line per current build of each add-on of the
+// family, with CR LF, CR or LF line ends: where a check keeps its copy, and the rule
+// that decides whether the list holds a newer build of the installed add-on.
 //
-// A version line: name, version (major.minor.release.build), host tag "(AC…)" or
-// "(DA…)", build date dd/mm/yyyy (or with "-"), then optional tokens ("Edu", a
-// language code). The list is the maker's file of such lines, one per current
-// build of each add-on of the family, with CR LF, CR or LF line ends.
-//
-// [any thread] All functions run on the calling thread and keep no state; the
-// comparison runs on the download's worker thread.
+// [any thread] The functions keep no state; the comparison runs on the download's
+// worker thread.
 #pragma once
 
 #include "GSRoot.hpp"
-#include "core/TS_List.hpp"
 #include "core/TS_String.hpp"
 
-// The parsed form of a version line.
-struct VersionRecord {
-    TS_String name;        // field 1
-    TS_String versionText; // field 2 as written
-    Int16 major = 0, minor = 0, release = 0, build = 0;
-    Int16 hostVersion = 0;  // "(DA190)" gives 19
-    TS_String sortableDate; // yyyymmdd of field 4
-    TS_String dateText;     // field 4 as written
-    bool edu = false;
-    TS_List<Int16> languages; // language indices of the line's tokens, in order
-};
-
-// What ValidateVersionLine finds.
-constexpr int InvalidLine = 0;
-constexpr int VersionEntry = 1;
-constexpr int DateEntry = 2;
+namespace velmora::update {
 
 // Outcome of comparing the installed line with the downloaded list.
 enum class VersionListOutcome { Failed, UpToDate, UpdateAvailable };
@@ -42,33 +21,6 @@ bool VersionListPath(TS_String* path);
 // 16 hexadecimal digits drawn anew for each call, ".tmp". Two hosts that share the
 // user folder and check at the same time never meet at one file.
 bool FreshVersionListPath(TS_String* path);
-
-// Empty texts, zero numbers, no languages, not Edu.
-void ResetVersionRecord(VersionRecord& record);
-// Cuts at runs of spaces and tabs (the list is emptied first). A leading run gives
-// an empty first field, a trailing run an empty last one; null or empty text gives
-// one empty field.
-void SplitFields(const TS_String& text, TS_List<TS_String>& fields);
-// Cuts at every `separator` (an ANSI byte); adjacent separators give an empty
-// field, and the text after the last one is always the last field.
-void SplitAt(const TS_String& text, char separator, TS_List<TS_String>& fields);
-// True when the text in the ANSI code page is the bytes "0" to "9" only; empty and
-// null texts count as digits.
-bool IsDigits(const TS_String& text);
-// yyyymmdd of a dd/mm/yyyy field, ordered by IsGreater.
-TS_String SortableDate(const TS_String& dateField);
-// InvalidLine, VersionEntry, or DateEntry (field 2 itself a date). A date counts
-// only with its four-digit year whole.
-int ValidateVersionLine(const TS_List<TS_String>& fields);
-// Fills the record from a line; an empty text resets it, and fields a short line
-// lacks read as empty.
-void ParseVersionLine(const TS_String& text, VersionRecord& record);
-// 0 and the text decoded by its byte-order mark, else by the encoding guess, else
-// in the ANSI code page; or a host file error (2 access denied, 3 not found, 4
-// input/output, 5 generic, 6 other) with `text` left null, also when reading
-// fails after the file was opened or the file holds more than maxBytes (4). Throws
-// GS::OutOfMemoryException.
-int ReadTextFile(const TS_String& path, TS_String& text, UInt64 maxBytes = 0x7FFFFFFF);
 // Deletes the file at path (Windows form); true on success.
 bool DeleteFileAt(const TS_String& path);
 // Reads the local list at listPath (at most MaxDownloadBytes), deletes it (whatever
@@ -77,7 +29,9 @@ bool DeleteFileAt(const TS_String& path);
 // carries a later date. Failed when the list cannot be read whole, holds no valid
 // version line of any add-on at all (a sign-in page of a hotel's network, an HTML
 // error page sent as a success, a compressed or empty body: no list), or when
-// installedLine is no valid line.
+// installedLine is no valid line. Throws GS::OutOfMemoryException.
 VersionListOutcome CompareWithVersionList(const TS_String& installedLine, const TS_String& listPath);
 // The same with the list at VersionListPath.
 VersionListOutcome CompareWithVersionList(const TS_String& installedLine);
+
+} // namespace velmora::update

@@ -30,6 +30,7 @@
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
 using velmora::test::WriteFileBytes;
+using namespace velmora::update;
 
 namespace {
 

@@ -14,6 +14,7 @@
 namespace {
 
 using velmora::platform::TransferResult;
+using namespace velmora::update;
 
 struct Call {
     Int32 state;

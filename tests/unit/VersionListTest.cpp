@@ -1,14 +1,20 @@
-// Version lines and the comparison with the maker's list, with real list files in a
-// temporary per-user folder.
+// Version lines, their fields and the comparison with the maker's list, with real
+// list files in a temporary per-user folder.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/TextFile.hpp"
 #include "kit/Host.hpp"
 #include "test_support.hpp"
+#include "update/Fields.hpp"
+#include "update/VersionLine.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::update;
+using velmora::core::FileFault;
 using velmora::test::FileExists;
 using velmora::test::TempFolder;
 using velmora::test::WriteFileBytes;
@@ -22,71 +28,56 @@ std::string Utf8Of(const TS_String& text)
     return velmora::test::Utf8(text.ToUniString());
 }
 
-std::vector<std::string> Fields(const TS_String& text, bool atDots = false)
-{
-    TS_List<TS_String> list;
-    if (atDots)
-        SplitAt(text, '.', list);
-    else
-        SplitFields(text, list);
-    std::vector<std::string> out;
-    for (Int32 i = 0; i < list.GetCount(); ++i)
-        out.push_back(list[i].IsNull() ? "<null>" : Utf8Of(list[i]));
-    return out;
-}
-
-int Validate(const char* line)
+LineKind Validate(const char* line)
 {
     TS_List<TS_String> fields;
     SplitFields(TS_String(line, TextEncoding::Utf8), fields);
     return ValidateVersionLine(fields);
 }
 
-TEST(VersionLineTest, SplitFieldsCutsAtRunsOfBlanks)
+TEST(FieldsTest, LinesAreCutAtRunsOfBlanksAndVersionsAtEveryDot)
 {
     using V = std::vector<std::string>;
     struct Row {
         const char* name;
         TS_String text;
+        char separator; // 0: runs of blanks
         V fields;
     } rows[] = {
-        {"blanks around and between", TS_String(" a  b "), V{"", "a", "b", ""}},
-        {"tabs are blanks", TS_String("a\t\t b\tc"), V{"a", "b", "c"}},
-        {"one field", TS_String("abc"), V{"abc"}},
-        {"empty text", TS_String(""), V{""}},
-        {"null text", TS_String(), V{""}},
-        {"only blanks", TS_String(" \t "), V{"", ""}},
+        {"blanks around and between", TS_String(" a  b "), 0, V{"", "a", "b", ""}},
+        {"tabs are blanks", TS_String("a\t\t b\tc"), 0, V{"a", "b", "c"}},
+        {"one field", TS_String("abc"), 0, V{"abc"}},
+        {"empty text", TS_String(""), 0, V{""}},
+        {"null text", TS_String(), 0, V{""}},
+        {"only blanks", TS_String(" \t "), 0, V{"", ""}},
         {"other white space is text",
          TS_String("a\vb\xA0"
                    "c"),
+         0,
          V{"a\vb\xC2\xA0"
            "c"}},
+        {"four parts", TS_String("19.0.4.2200"), '.', V{"19", "0", "4", "2200"}},
+        {"adjacent dots", TS_String("19..4"), '.', V{"19", "", "4"}},
+        {"dot at the end", TS_String("19."), '.', V{"19", ""}},
+        {"dot at the start", TS_String(".5"), '.', V{"", "5"}},
+        {"no dot", TS_String("19"), '.', V{"19"}},
+        {"empty text at dots", TS_String(""), '.', V{""}},
+        {"null text at dots", TS_String(), '.', V{""}},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(Fields(row.text), row.fields) << row.name;
+    for (const Row& row : rows) {
+        TS_List<TS_String> list;
+        if (row.separator == 0)
+            SplitFields(row.text, list);
+        else
+            SplitAt(row.text, row.separator, list);
+        V fields;
+        for (Int32 i = 0; i < list.GetCount(); ++i)
+            fields.push_back(list[i].IsNull() ? "<null>" : Utf8Of(list[i]));
+        EXPECT_EQ(fields, row.fields) << row.name;
+    }
 }
 
-TEST(VersionLineTest, SplitAtCutsAtEverySeparator)
-{
-    using V = std::vector<std::string>;
-    struct Row {
-        const char* name;
-        TS_String text;
-        V parts;
-    } rows[] = {
-        {"four parts", TS_String("19.0.4.2200"), V{"19", "0", "4", "2200"}},
-        {"adjacent separators", TS_String("19..4"), V{"19", "", "4"}},
-        {"separator at the end", TS_String("19."), V{"19", ""}},
-        {"separator at the start", TS_String(".5"), V{"", "5"}},
-        {"no separator", TS_String("19"), V{"19"}},
-        {"empty text", TS_String(""), V{""}},
-        {"null text", TS_String(), V{""}},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(Fields(row.text, true), row.parts) << row.name;
-}
-
-TEST(VersionLineTest, IsDigitsAcceptsOnlyDecimalDigits)
+TEST(FieldsTest, IsDigitsAcceptsOnlyDecimalDigits)
 {
     struct Row {
         const char* name;
@@ -108,85 +99,83 @@ TEST(VersionLineTest, IsDigitsAcceptsOnlyDecimalDigits)
 
 TEST(VersionLineTest, ValidateTellsVersionEntriesDateEntriesAndInvalidLines)
 {
+    const LineKind version = LineKind::Version, date = LineKind::Date, invalid = LineKind::Invalid;
     struct Row {
         const char* name;
         const char* line;
-        int kind;
+        LineKind kind;
     } rows[] = {
-        {"the add-on's own line", Installed, VersionEntry},
-        {"ArchiCAD host tag", "VelmoraLibrary 19.0.4.2200 (AC190) 03/08/2018", VersionEntry},
-        {"dash separators", "VelmoraLibrary 19.0.4.2200 (DA190) 03-08-2018", VersionEntry},
-        {"mixed separators", "VelmoraLibrary 19.0.4.2200 (DA190) 03-08/2018", VersionEntry},
-        {"optional tokens", "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018 Edu ita", VersionEntry},
-        {"five version parts", "VelmoraLibrary 19.0.4.2200.7 (DA190) 03/08/2018", VersionEntry},
-        {"an empty version part", "VelmoraLibrary 19..4.2200 (DA190) 03/08/2018", VersionEntry},
-        {"host tag without digits", "VelmoraLibrary 19.0.4.2200 (AC) 03/08/2018", VersionEntry},
-        {"a date entry", "News 12-05-2019", DateEntry},
-        {"a date entry with more", "News 12/05/2019 whatever follows", DateEntry},
-        {"one field", "VelmoraLibrary", InvalidLine},
-        {"empty line", "", InvalidLine},
-        {"three fields", "VelmoraLibrary 19.0.4.2200 (DA190)", InvalidLine},
-        {"three version parts", "VelmoraLibrary 19.0.4 (DA190) 03/08/2018", InvalidLine},
-        {"a letter in the version", "VelmoraLibrary 19.0.4b.2200 (DA190) 03/08/2018", InvalidLine},
-        {"another host tag opening", "VelmoraLibrary 19.0.4.2200 (XX190) 03/08/2018", InvalidLine},
-        {"lower-case host tag", "VelmoraLibrary 19.0.4.2200 (da190) 03/08/2018", InvalidLine},
-        {"host tag unclosed", "VelmoraLibrary 19.0.4.2200 (DA190 03/08/2018", InvalidLine},
-        {"host tag with a letter", "VelmoraLibrary 19.0.4.2200 (DA19x) 03/08/2018", InvalidLine},
-        {"host tag only its opening", "VelmoraLibrary 19.0.4.2200 (DA 03/08/2018", InvalidLine},
-        {"dotted date", "VelmoraLibrary 19.0.4.2200 (DA190) 03.08.2018", InvalidLine},
-        {"two-digit year", "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/18", InvalidLine},
-        {"date without a year", "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/", InvalidLine},
-        {"one-digit day", "VelmoraLibrary 19.0.4.2200 (DA190) 3/08/2018", InvalidLine},
-        {"leading blank", " VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018", InvalidLine},
+        {"the add-on's own line", Installed, version},
+        {"ArchiCAD host tag", "VelmoraLibrary 19.0.4.2200 (AC190) 03/08/2018", version},
+        {"dash separators", "VelmoraLibrary 19.0.4.2200 (DA190) 03-08-2018", version},
+        {"mixed separators", "VelmoraLibrary 19.0.4.2200 (DA190) 03-08/2018", version},
+        {"optional tokens", "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018 Edu ita", version},
+        {"five version parts", "VelmoraLibrary 19.0.4.2200.7 (DA190) 03/08/2018", version},
+        {"an empty version part", "VelmoraLibrary 19..4.2200 (DA190) 03/08/2018", version},
+        {"host tag without digits", "VelmoraLibrary 19.0.4.2200 (AC) 03/08/2018", version},
+        {"a date entry", "News 12-05-2019", date},
+        {"a date entry with more", "News 12/05/2019 whatever follows", date},
+        {"one field", "VelmoraLibrary", invalid},
+        {"empty line", "", invalid},
+        {"three fields", "VelmoraLibrary 19.0.4.2200 (DA190)", invalid},
+        {"three version parts", "VelmoraLibrary 19.0.4 (DA190) 03/08/2018", invalid},
+        {"a letter in the version", "VelmoraLibrary 19.0.4b.2200 (DA190) 03/08/2018", invalid},
+        {"another host tag opening", "VelmoraLibrary 19.0.4.2200 (XX190) 03/08/2018", invalid},
+        {"lower-case host tag", "VelmoraLibrary 19.0.4.2200 (da190) 03/08/2018", invalid},
+        {"host tag unclosed", "VelmoraLibrary 19.0.4.2200 (DA190 03/08/2018", invalid},
+        {"host tag with a letter", "VelmoraLibrary 19.0.4.2200 (DA19x) 03/08/2018", invalid},
+        {"host tag only its opening", "VelmoraLibrary 19.0.4.2200 (DA 03/08/2018", invalid},
+        {"dotted date", "VelmoraLibrary 19.0.4.2200 (DA190) 03.08.2018", invalid},
+        {"two-digit year", "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/18", invalid},
+        {"date without a year", "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/", invalid},
+        {"one-digit day", "VelmoraLibrary 19.0.4.2200 (DA190) 3/08/2018", invalid},
+        {"leading blank", " VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018", invalid},
     };
     for (const Row& row : rows)
         EXPECT_EQ(Validate(row.line), row.kind) << row.name;
 }
 
-TEST(VersionLineTest, ParseFillsTheRecordOfTheAddOnsLine)
+// One record parses line after line: nothing of a line may stay for the next.
+TEST(VersionLineTest, ParseFillsTheRecordAndLeavesNothingOfTheLineBefore)
 {
+    struct Row {
+        const char* line;
+        const char* name;
+        const char* date;
+        std::vector<int> numbers; // major, minor, release, build, host version
+        const char* sortable;
+        bool edu;
+        std::vector<int> languages;
+    } rows[] = {
+        {Installed, "VelmoraLibrary", "03/08/2018", {19, 0, 4, 2200, 19}, "20180803", false, {}},
+        {"Other 20.1 (AC210) 31-12-2019 JAP Edu int xyz ita Ita",
+         "Other",
+         "31-12-2019",
+         {20, 1, 0, 0, 21},
+         "20191231",
+         true,
+         {5, 1, 0, 0}},
+        {"", "", "", {0, 0, 0, 0, 0}, "", false, {}},
+        {"Short 1.2", "Short", "", {1, 2, 0, 0, 0}, "", false, {}},
+    };
     VersionRecord record;
+    for (const Row& row : rows) {
+        ParseVersionLine(TS_String(row.line), record);
+        EXPECT_EQ(Utf8Of(record.name), row.name) << row.line;
+        EXPECT_EQ(Utf8Of(record.dateText), row.date) << row.line;
+        EXPECT_EQ(
+            std::vector<int>({record.major, record.minor, record.release, record.build, record.hostVersion}),
+            row.numbers)
+            << row.line;
+        EXPECT_EQ(Utf8Of(record.sortableDate), row.sortable) << row.line;
+        EXPECT_EQ(record.edu, row.edu) << row.line;
+        std::vector<int> languages;
+        for (Int32 i = 0; i < record.languages.GetCount(); ++i)
+            languages.push_back(record.languages[i]);
+        EXPECT_EQ(languages, row.languages) << row.line;
+    }
     ParseVersionLine(TS_String(Installed), record);
-    EXPECT_EQ(Utf8Of(record.name), "VelmoraLibrary");
     EXPECT_EQ(Utf8Of(record.versionText), "19.0.4.2200");
-    EXPECT_EQ(record.major, 19);
-    EXPECT_EQ(record.minor, 0);
-    EXPECT_EQ(record.release, 4);
-    EXPECT_EQ(record.build, 2200);
-    EXPECT_EQ(record.hostVersion, 19);
-    EXPECT_EQ(Utf8Of(record.sortableDate), "20180803");
-    EXPECT_EQ(Utf8Of(record.dateText), "03/08/2018");
-    EXPECT_FALSE(record.edu);
-    EXPECT_EQ(record.languages.GetCount(), 0);
-}
-
-TEST(VersionLineTest, ParseReadsOptionalTokensAndResetsOnEmptyText)
-{
-    VersionRecord record;
-    ParseVersionLine(TS_String("Other 20.1 (AC210) 31-12-2019 JAP Edu int xyz ita Ita"), record);
-    EXPECT_EQ(record.major, 20);
-    EXPECT_EQ(record.minor, 1);
-    EXPECT_EQ(record.release, 0) << "missing parts read 0";
-    EXPECT_EQ(record.build, 0);
-    EXPECT_EQ(record.hostVersion, 21);
-    EXPECT_EQ(Utf8Of(record.sortableDate), "20191231");
-    EXPECT_TRUE(record.edu);
-    std::vector<int> languages;
-    for (Int32 i = 0; i < record.languages.GetCount(); ++i)
-        languages.push_back(record.languages[i]);
-    EXPECT_EQ(languages, (std::vector<int>{5, 1, 0, 0}));
-
-    ParseVersionLine(TS_String(""), record);
-    EXPECT_TRUE(record.name.IsEmpty());
-    EXPECT_EQ(record.major, 0);
-    EXPECT_EQ(record.hostVersion, 0);
-    EXPECT_FALSE(record.edu);
-    EXPECT_EQ(record.languages.GetCount(), 0);
-
-    ParseVersionLine(TS_String("Short 1.2"), record);
-    EXPECT_EQ(Utf8Of(record.name), "Short");
-    EXPECT_EQ(record.hostVersion, 0) << "a short line leaves nothing of the one before";
-    EXPECT_TRUE(record.dateText.IsEmpty());
 }
 
 // A per-user folder for the local copy of the list.
@@ -220,6 +209,7 @@ TEST_F(VersionListTest, ListPathIsInTheUserFolder)
         EXPECT_EQ(name.substr(26), ".tmp") << name;
     }
     EXPECT_NE(Utf8Of(fresh[0]), Utf8Of(fresh[1]));
+    EXPECT_EQ(CompareWithVersionList(TS_String(Installed)), VersionListOutcome::Failed) << "no list";
     kit::SetSpecialFolder(14, "");
     EXPECT_FALSE(VersionListPath(&path));
     EXPECT_FALSE(FreshVersionListPath(&path));
@@ -311,33 +301,35 @@ TEST_F(VersionListTest, TheInstalledLineDecidesWhatIsCompared)
     }
 }
 
-TEST_F(VersionListTest, AMissingListFails)
+TEST_F(VersionListTest, ReadTextFileDecodesWholeFilesAndTellsWhatFailed)
 {
-    EXPECT_EQ(CompareWithVersionList(TS_String(Installed)), VersionListOutcome::Failed);
-}
-
-TEST_F(VersionListTest, ReadTextFileDecodesAndReportsMissingFiles)
-{
-    TS_String text;
-    const std::string path = folder.WindowsFile("list.txt");
-    EXPECT_EQ(ReadTextFile(TS_String(path.c_str()), text), 3);
-    EXPECT_TRUE(text.IsNull());
-
     struct Row {
         const char* name;
-        std::string bytes;
+        const char* bytes; // null: no file
+        std::size_t size;
+        UInt64 limit;
+        FileFault fault;
         std::u16string text;
     } rows[] = {
-        {"UTF-16 big-endian with a mark", std::string("\xFE\xFF\0A\0\xE9", 6), u"A\u00E9"},
-        {"UTF-8 without a mark", "caf\xC3\xA9", u"caf\u00E9"},
-        {"ANSI without a mark", "caf\xE9", u"caf\u00E9"},
-        {"empty", "", u""},
+        {"no file", nullptr, 0, 100, FileFault::NotFound, u""},
+        {"UTF-16 big-endian with a mark", "\xFE\xFF\0A\0\xE9", 6, 100, FileFault::None, u"A\u00E9"},
+        {"UTF-8 without a mark", "caf\xC3\xA9", 5, 100, FileFault::None, u"caf\u00E9"},
+        {"ANSI without a mark", "caf\xE9", 4, 100, FileFault::None, u"caf\u00E9"},
+        {"empty", "", 0, 100, FileFault::None, u""},
+        {"as long as allowed", "abcd", 4, 4, FileFault::None, u"abcd"},
+        {"longer than allowed", "abcde", 5, 4, FileFault::TooLarge, u""},
     };
+    const TS_String path(folder.WindowsFile("list.txt").c_str());
     for (const Row& row : rows) {
-        WriteFileBytes(folder.File("list.txt"), row.bytes);
-        ASSERT_EQ(ReadTextFile(TS_String(path.c_str()), text), 0) << row.name;
-        EXPECT_FALSE(text.IsNull()) << row.name;
-        EXPECT_EQ(velmora::test::U16(text.ToUniString()), row.text) << row.name;
+        std::remove(folder.File("list.txt").c_str());
+        if (row.bytes != nullptr)
+            WriteFileBytes(folder.File("list.txt"), std::string(row.bytes, row.size));
+        TS_String text("stale");
+        EXPECT_EQ(velmora::core::ReadTextFile(path, text, row.limit), row.fault) << row.name;
+        EXPECT_EQ(text.IsNull(), row.fault != FileFault::None) << row.name;
+        if (row.fault == FileFault::None) {
+            EXPECT_EQ(velmora::test::U16(text.ToUniString()), row.text) << row.name;
+        }
     }
 }
 

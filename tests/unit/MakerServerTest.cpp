@@ -7,10 +7,11 @@
 
 #include "language/Language.hpp"
 #include "test_support.hpp"
-#include "update/UpdatePage.hpp"
+#include "update/MakerServer.hpp"
 
 namespace {
 
+using namespace velmora::update;
 using velmora::test::Utf8;
 
 std::string Text(const TS_String& text)
@@ -54,36 +55,37 @@ private:
     std::string oldValue;
 };
 
-TEST(UpdatePageTest, QueryPerItemAndLanguage)
+TEST(MakerServerTest, QueryPerItemAndLanguage)
 {
     ServerOverride server("http://127.0.0.1:8123");
-    struct Case {
+    const Download addOn = Download::AddOn, library = Download::Library;
+    struct Row {
         Int16 language;
-        Int16 item;
+        Download download;
         const char* query;
-    } cases[] = {
-        {1, 5, "?acver=19&lang=1&addon=VelmoraLibrary"},
-        {1, 7, "?acver=19&lang=1&addon=VelmoraLibrary&lib=Unknown"},
-        {0, 7, "?acver=19&lang=0&addon=VelmoraLibrary&lib=Unknown"},
-        {0, 5, "?acver=19&lang=0&addon=VelmoraLibrary"},
-        {3, 5, "?acver=19&lang=3&addon=VelmoraLibrary"},
-        {6, 7, "?acver=19&lang=6&addon=VelmoraLibrary&lib=Unknown"},
+    } rows[] = {
+        {1, addOn, "?acver=19&lang=1&addon=VelmoraLibrary"},
+        {1, library, "?acver=19&lang=1&addon=VelmoraLibrary&lib=Unknown"},
+        {0, library, "?acver=19&lang=0&addon=VelmoraLibrary&lib=Unknown"},
+        {0, addOn, "?acver=19&lang=0&addon=VelmoraLibrary"},
+        {3, addOn, "?acver=19&lang=3&addon=VelmoraLibrary"},
+        {6, library, "?acver=19&lang=6&addon=VelmoraLibrary&lib=Unknown"},
     };
-    for (const Case& c : cases) {
-        CurrentLanguage = c.language;
-        EXPECT_EQ(Text(BuildUpdatePageAddress(c.item)),
-                  std::string("http://127.0.0.1:8123/update_plugins/updates.htm") + c.query)
-            << "language " << c.language << ", item " << c.item;
+    for (const Row& row : rows) {
+        CurrentLanguage = row.language;
+        EXPECT_EQ(Text(UpdatePageAddress(row.download)),
+                  std::string("http://127.0.0.1:8123/update_plugins/updates.htm") + row.query)
+            << "language " << row.language << ", library " << (row.download == library);
     }
 }
 
-TEST(UpdatePageTest, ServerOfTheBuildUnlessAWebAddressOverridesIt)
+TEST(MakerServerTest, ServerOfTheBuildUnlessAWebAddressOverridesIt)
 {
-    struct Case {
+    struct Row {
         const char* name;
         const char* value;
         const char* server;
-    } cases[] = {
+    } rows[] = {
         {"no override", nullptr, VELMORA_UPDATE_SERVER},
         {"empty override", "", VELMORA_UPDATE_SERVER},
         {"not a web address", "/etc/passwd", VELMORA_UPDATE_SERVER},
@@ -93,17 +95,18 @@ TEST(UpdatePageTest, ServerOfTheBuildUnlessAWebAddressOverridesIt)
         {"final slashes dropped", "https://mirror.example.com//", "https://mirror.example.com"},
         {"with a path", "http://[::1]:80/velmora", "http://[::1]:80/velmora"},
     };
-    for (const Case& c : cases) {
-        ServerOverride server(c.value);
-        EXPECT_EQ(Text(VersionListAddress()), std::string(c.server) + "/update_plugins/versions16.txt")
-            << c.name;
-        EXPECT_EQ(Text(BuildUpdatePageAddress(5)),
-                  std::string(c.server) + "/update_plugins/updates.htm?acver=19&lang=1&addon=VelmoraLibrary")
-            << c.name;
+    for (const Row& row : rows) {
+        ServerOverride server(row.value);
+        EXPECT_EQ(Text(VersionListAddress()), std::string(row.server) + "/update_plugins/versions16.txt")
+            << row.name;
+        EXPECT_EQ(Text(UpdatePageAddress(Download::AddOn)),
+                  std::string(row.server) +
+                      "/update_plugins/updates.htm?acver=19&lang=1&addon=VelmoraLibrary")
+            << row.name;
     }
 }
 
-TEST(UpdatePageTest, BuildDefaultsAreHttpsAndTheHomePageIsTheSiteRoot)
+TEST(MakerServerTest, BuildDefaultsAreHttpsAndTheHomePageIsTheSiteRoot)
 {
     ServerOverride server("http://127.0.0.1:8123");
     EXPECT_EQ(std::string(VELMORA_UPDATE_SERVER).rfind("https://", 0), 0u);

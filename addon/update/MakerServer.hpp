@@ -1,4 +1,4 @@
-// The maker's addresses: the update server (version list and update page) and the
+// Every address of the maker's: the update server (version list and update page) and the
 // home page. Their scheme and host names are settings of the build, which a run-time
 // setting may override; only the paths and query keys are fixed.
 #pragma once
@@ -6,10 +6,17 @@
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::update {
+
+// What the user asked to download from the result window.
+enum class Download { AddOn, Library };
+
 // The address of the version list: the update server and "/update_plugins/versions16.txt".
 TS_String VersionListAddress();
 // The maker's home page: the web site's root address ("https://host/").
 TS_String HomePageAddress();
-// The update page with its query for the clicked item of the result window: 5 for
-// the add-on, 7 for the library (which adds "&lib=Unknown").
-TS_String BuildUpdatePageAddress(Int16 item);
+// The update page with its query for the asked download; the library's adds
+// "&lib=Unknown".
+TS_String UpdatePageAddress(Download download);
+
+} // namespace velmora::update
