@@ -32,6 +32,9 @@
 //   window gets the same identifier), its transfer starts at the old transfer's last
 //   report. A CANCELLED check that waited never starts its transfer.
 //   Every dialog call and alert runs outside the machine's lock.
+//
+// The information dialog reads the add-on's own version line with the grammar the
+// check compares by: update/VersionLine.hpp.
 #pragma once
 
 #include "core/TS_String.hpp"
