@@ -8,23 +8,26 @@
 // closed window touch nothing of a newer check. The check is one state machine
 // (update/CheckMachine.hpp); its events are the ones below:
 //
-//                 begin
-//     (none) ------------> CHECKING --------- transfer finished ---------> DECIDED
-//       ^     refused while  |   |   the list read and compared:             |
-//       |     the current    |   |   up to date / update available;          |
-//       |     check's window |   |   the window is filled and shown (an      |
-//       |     is open (a     |   |   automatic check that finds nothing      |
-//       |     manual begin   |   |   closes its hidden window instead)       |
-//       |     shows a hidden |   |                                           |
-//       |     automatic one) |   +-- transfer finished as a failure, or ---->|
-//       |                    |       the 2-minute limit passed: the window   |
-//       |                    |       is closed, "Unable to get an internet   |
-//       |   cancel, window   |       connection." is shown                   |
-//       |   closed, end      v                                               |
-//       |   before unload  CANCELLED -- transfer finished: nothing shown --->|
-//       |                                                                    |
-//       +--------------------------- window closed --------------------------+
+//   IDLE ---- begin ----> CHECKING ------- transfer finished ------> DECIDED
+//    ^   refused while a     |    |   the list read and compared:       |
+//    |   window is open or   |    |   up to date / update available;    |
+//    |   waits to be made;   |    |   the window is filled and shown    |
+//    |   a manual begin      |    |   (an automatic check that finds    |
+//    |   shows a hidden      |    |   nothing closes it instead)        |
+//    |   automatic check     |    |                                     |
+//    |                       |    +-- transfer failed, or the 2-minute -+
+//    |                       |        limit passed: the window closed,  |
+//    |                       |        "Unable to get an internet        |
+//    |    cancel, window     |        connection." shown                |
+//    |    closed, end before v                                          |
+//    |    unload         CANCELLED                                      |
+//    |                       | its window closed (Cancel and the end    |
+//    |                       | close it at once); the late reports of   |
+//    |                       | its transfer change nothing              |
+//    +-----------------------+------------------------------------------+
+//                                       window closed
 //
+//   IDLE: no check since the add-on was loaded, or the current check's window closed.
 //   window opened: the window of a CHECKING check is shown at once when the check
 //   is manual (so the request is seen and can be cancelled), else stays hidden.
 //   A begin while an older transfer or window section is still ending makes the new
