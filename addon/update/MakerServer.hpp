@@ -8,6 +8,8 @@
 
 namespace velmora::update {
 
+// [any thread] The functions read the environment at each call and keep no state.
+
 // What the user asked to download from the result window.
 enum class Download { AddOn, Library };
 
