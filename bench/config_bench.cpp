@@ -7,6 +7,9 @@
 #include "prefs/ConfigFile.hpp"
 #include "test_support.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 // Fills the own list with records that serialise to exactly the limit.

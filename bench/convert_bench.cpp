@@ -14,6 +14,8 @@
 #include "core/TextEncoding.hpp"
 #include "velmora/platform.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 constexpr std::size_t textSize = 1 << 20;

@@ -8,6 +8,8 @@
 #include "test_support.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+
 namespace {
 using namespace velmora::update;
 

@@ -8,6 +8,9 @@
 
 #include "prefs/ConfigFile.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 bool SameText(const TS_String& a, const TS_String& b)

@@ -11,6 +11,8 @@
 #include "core/TS_String.hpp"
 #include "core/TextEncoding.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 const TextEncoding encodings[] = {

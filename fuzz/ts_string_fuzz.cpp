@@ -10,6 +10,8 @@
 #include "core/TS_String.hpp"
 #include "kit/Host.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 void Check(bool condition)

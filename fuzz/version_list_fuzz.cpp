@@ -14,6 +14,8 @@
 #include "kit/Host.hpp"
 #include "update/VersionList.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 const char* const installedLine = "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018";

@@ -18,8 +18,8 @@ import pathlib
 import re
 import sys
 
-LEVELS = {"core": 0, "prefs": 1, "language": 2, "update": 3, "dialogs": 3, "shell": 4}
-PUBLISHED = {"shell/HostCalls.hpp", "shell/AddOnIdentity.hpp"}
+LEVELS = {"hostapi": 0, "core": 1, "prefs": 2, "language": 3, "services": 4, "update": 5, "dialogs": 6, "shell": 7}
+PUBLISHED: set[str] = set()
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z]+)/([^"]+)"', re.MULTILINE)
 
 

@@ -1,5 +1,7 @@
 #include "core/ModalDialog.hpp"
 
+namespace velmora::core {
+
 void OpenDialog(const DialogSteps& steps, DialogIdSlot* slot, short dialId, DGUserData userData)
 {
     if (slot != nullptr)
@@ -48,3 +50,5 @@ short HandleDialogMessage(const DialogSteps& steps, short message, short dialId,
         return 0;
     }
 }
+
+} // namespace velmora::core

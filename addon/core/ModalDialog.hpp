@@ -31,6 +31,8 @@
 #include "DG.h"
 #include "core/TS_String.hpp"
 
+namespace velmora::core {
+
 // The two items that close every dialog of the add-on.
 constexpr short DialogOkItem = 1;
 constexpr short DialogCancelItem = 2;
@@ -82,3 +84,5 @@ constexpr bool IsClosingItem(short item)
 {
     return item == DialogOkItem || item == DialogCancelItem;
 }
+
+} // namespace velmora::core

@@ -1,7 +1,9 @@
 #include "core/ResStrings.hpp"
 
 #include "RS.hpp"
-#include "shell/HostCalls.hpp"
+#include "hostapi/HostCalls.hpp"
+
+namespace velmora::core {
 
 namespace {
 
@@ -41,3 +43,5 @@ TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry)
     target = MissingText;
     return target;
 }
+
+} // namespace velmora::core

@@ -5,6 +5,8 @@
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::core {
+
 // Families of string lists.
 constexpr Int16 MenuListBase = 32500;     // the menu: title and five items
 constexpr Int16 MenuTextListBase = 32510; // the item texts without control codes
@@ -20,3 +22,5 @@ constexpr Int16 FamilyLanguageCount = 7;
 // Callers pass base + CurrentLanguage (LocalisedText in language/Language.hpp does),
 // so the language is read from the list itself and this layer needs none.
 TS_String& GetResString(TS_String& target, Int16 listId, Int32 entry);
+
+} // namespace velmora::core

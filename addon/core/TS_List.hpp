@@ -22,6 +22,8 @@
 #include "core/TS_Setting.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::core {
+
 template <typename T> class TS_List {
 public:
     // An empty list with a block of 0 bytes (without one when the host has no memory).
@@ -122,3 +124,5 @@ extern template class TS_List<short>;
 extern template class TS_List<TS_String>;
 extern template class TS_List<TS_Setting>;
 extern template class TS_List<FTM::GeneralID>;
+
+} // namespace velmora::core

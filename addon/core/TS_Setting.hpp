@@ -3,7 +3,11 @@
 
 #include "core/TS_String.hpp"
 
+namespace velmora::core {
+
 struct TS_Setting {
     TS_String key;
     TS_String value;
 };
+
+} // namespace velmora::core

@@ -8,6 +8,8 @@
 
 #include "velmora/platform.hpp"
 
+namespace velmora::core {
+
 namespace {
 
 using Unit = TS_String::Unit;
@@ -893,3 +895,14 @@ UInt32 TextLength(const char* text)
 {
     return text != nullptr ? static_cast<UInt32>(std::strlen(text)) : 0;
 }
+
+TS_String LimitLength(const TS_String& text, Int32 limit)
+{
+    if (text.IsNull())
+        return TS_String();
+    if (limit > 0 && text.GetLength() < static_cast<UInt32>(limit))
+        return text;
+    return text.Mid(0, limit > 1 ? static_cast<UInt32>(limit - 1) : 0);
+}
+
+} // namespace velmora::core

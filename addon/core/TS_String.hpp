@@ -23,6 +23,8 @@
 #include "IO.hpp"
 #include "core/TextEncoding.hpp"
 
+namespace velmora::core {
+
 // Bytes of a converted string, terminator included. The block comes from the
 // host's array operator and is released with it when the object goes, unless the
 // receiver takes it over with Release.
@@ -195,3 +197,8 @@ Int32 ParseLong(const char* text);
 Int32 NumberKind(const TS_String& text);
 // Bytes before the zero byte (0 for a null text).
 UInt32 TextLength(const char* text);
+// The text cut to fewer than `limit` units: its first limit − 1 units when it is
+// `limit` units or longer; null stays null.
+TS_String LimitLength(const TS_String& text, Int32 limit);
+
+} // namespace velmora::core

@@ -5,6 +5,8 @@
 
 #include "velmora/platform.hpp"
 
+namespace velmora::core {
+
 static_assert(std::endian::native == std::endian::little, "the internal form is UTF-16 little-endian");
 
 namespace {
@@ -496,3 +498,5 @@ UInt32 CodePageOf(TextEncoding encoding)
         return 0;
     }
 }
+
+} // namespace velmora::core

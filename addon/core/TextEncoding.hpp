@@ -6,6 +6,8 @@
 
 #include "GSRoot.hpp"
 
+namespace velmora::core {
+
 // The encodings by number. Any value not listed (3 to 9, 16 to 99, above 103) is
 // taken as Ansi.
 enum class TextEncoding : Int32 {
@@ -58,3 +60,5 @@ bool IsValidUTF8(const void* bytes, UInt32 byteCount, bool requireNonAscii);
 // for 0 and 1 and for every unlisted value; 1200, 1201, 12000 and 12001 name the
 // UTF-16 and UTF-32 forms that ConvertText handles itself.
 UInt32 CodePageOf(TextEncoding encoding);
+
+} // namespace velmora::core

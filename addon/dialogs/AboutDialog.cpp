@@ -3,8 +3,13 @@
 #include "core/ResStrings.hpp"
 #include "core/TS_String.hpp"
 #include "dialogs/LibraryDocs.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/HostCalls.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -77,3 +82,5 @@ void ShowAboutDialog(DialogIdSlot* dialogSlot)
     DGModalDialog(module, AboutDialogId, module, AboutDialogCallback,
                   reinterpret_cast<DGUserData>(dialogSlot));
 }
+
+} // namespace velmora::dialogs

@@ -6,10 +6,12 @@
 #include "GSRoot.hpp"
 #include "core/ModalDialog.hpp"
 
+namespace velmora::dialogs {
+
 // [UI thread] Runs the About dialog modally and returns when it is closed.
 // `dialogSlot` is the caller's (borrowed): it holds the dialog's identifier while
 // the dialog is open and 0 after it closed.
-void ShowAboutDialog(DialogIdSlot* dialogSlot);
+void ShowAboutDialog(core::DialogIdSlot* dialogSlot);
 
 // [UI thread] The host calls it with the dialog's messages. `userData` is the
 // address of the caller's identifier slot (see ShowAboutDialog). Clicks on items 1 and
@@ -17,3 +19,5 @@ void ShowAboutDialog(DialogIdSlot* dialogSlot);
 // list of objects.
 short AboutDialogCallback(short message, short dialId, short item, DGUserData userData,
                           DGMessageData msgData);
+
+} // namespace velmora::dialogs

@@ -2,9 +2,14 @@
 
 #include "core/ResStrings.hpp"
 #include "dialogs/TextExport.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -31,7 +36,7 @@ void FillInfoDialog(short dialId, DGUserData userData)
 {
     const InfoRecord& record = *reinterpret_cast<const InfoRecord*>(userData);
     const TS_String empty("");
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(velmora::hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, OkButton, OkText);
     SetItemMessage(dialId, CancelButton, CancelText);
     SetItemText(dialId, NameText, NameLine());
@@ -76,9 +81,11 @@ short InfoDialogCallback(short message, short dialId, short item, DGUserData use
 bool ShowInfoDialog()
 {
     InfoRecord record;
-    velmora::update::ResetVersionRecord(record.version);
-    velmora::update::ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
+    update::ResetVersionRecord(record.version);
+    update::ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
     GSResModule module = ACAPI_GetOwnResModule();
     return DGModalDialog(module, InfoDialogId, module, InfoDialogCallback,
                          reinterpret_cast<DGUserData>(&record)) == OkButton;
 }
+
+} // namespace velmora::dialogs

@@ -6,6 +6,8 @@
 #include "DG.h"
 #include "dialogs/InfoLines.hpp"
 
+namespace velmora::dialogs {
+
 // [UI thread] Runs the information dialog modally over the add-on's own version
 // line and returns when it is closed: true when it was closed with OK.
 bool ShowInfoDialog();
@@ -14,3 +16,5 @@ bool ShowInfoDialog();
 // InfoRecord of ShowInfoDialog (borrowed). Items 1 and 2 (out of sight) close the
 // dialog; item 15 runs the text export and leaves the dialog open.
 short InfoDialogCallback(short message, short dialId, short item, DGUserData userData, DGMessageData msgData);
+
+} // namespace velmora::dialogs

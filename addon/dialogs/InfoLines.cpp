@@ -1,8 +1,13 @@
 #include "dialogs/InfoLines.hpp"
 
 #include "core/ResStrings.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -25,7 +30,7 @@ TS_String Labelled(Int32 label, const TS_String& value)
 
 TS_String NameLine()
 {
-    return TS_String(velmora::AddOnName);
+    return TS_String(velmora::hostapi::AddOnName);
 }
 
 TS_String VersionInfoLine(const VersionRecord& version)
@@ -61,3 +66,5 @@ void BuildInfoLines(const InfoRecord& record, TS_List<TS_String>& lines)
         lines.Insert(text + "\r\n");
     lines.Insert(TS_String("\r\n"));
 }
+
+} // namespace velmora::dialogs

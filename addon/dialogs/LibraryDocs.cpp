@@ -2,10 +2,16 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/HostCalls.hpp"
-#include "update/ShellOpen.hpp"
+#include "services/Alerts.hpp"
+#include "services/ShellOpen.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
+using namespace services;
 
 namespace {
 
@@ -38,7 +44,9 @@ void OpenLibraryDocument(const char* name)
         return;
     // The same message for both documents: the user learns that the installation
     // lacks a document, not which file name it has.
-    const TS_String message =
-        PrefixedMessage(LocalisedText(LibraryListBase, UnknownDocumentText), true, TS_String(": "), true);
+    const TS_String message = PrefixedMessage(LocalisedText(LibraryListBase, UnknownDocumentText),
+                                              MessageKind::Error, TS_String(": "), FirstUnitCase::Lower);
     ShowAlert(DG_ERROR, TS_String(""), message, TS_String(""));
 }
+
+} // namespace velmora::dialogs

@@ -2,6 +2,10 @@
 
 #include "DG.h"
 
+namespace velmora::dialogs {
+
+using namespace core;
+
 namespace {
 
 constexpr UInt32 HostCreatorCode = 0x47534143; // 'GSAC'
@@ -67,3 +71,5 @@ bool RunSaveDialog(TS_String& path, const TS_String* defaultFileName, const TS_S
         *filterIndex = dialog.GetSelectedFilter();
     return true;
 }
+
+} // namespace velmora::dialogs

@@ -2,10 +2,16 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
 #include "dialogs/SaveFileDialog.hpp"
 #include "dialogs/TextExportFile.hpp"
 #include "language/Language.hpp"
+#include "services/Alerts.hpp"
+
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace language;
+using namespace services;
 
 namespace {
 
@@ -59,3 +65,5 @@ void SaveInfoAsText(const InfoRecord& record)
     if (lines.GetCount() != ExportLineCount || !WriteTextLines(path, lines))
         ShowExportError(CannotWriteText);
 }
+
+} // namespace velmora::dialogs

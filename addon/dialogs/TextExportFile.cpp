@@ -5,6 +5,11 @@
 #include "GSRoot.hpp"
 #include "prefs/ConfigFile.hpp"
 
+namespace velmora::dialogs {
+
+using namespace core;
+using namespace prefs;
+
 namespace {
 
 // The most an export may hold; far beyond the few lines of any export.
@@ -61,3 +66,5 @@ bool WriteTextLines(const TS_String& path, const TS_List<TS_String>& lines)
     GS::DeleteArrayOperator(block);
     return whole;
 }
+
+} // namespace velmora::dialogs

@@ -5,6 +5,11 @@
 #include "core/TextEncoding.hpp"
 #include "prefs/Settings.hpp"
 
+namespace velmora::language {
+
+using namespace core;
+using namespace prefs;
+
 std::atomic<Int16> CurrentLanguage{EnglishLanguage};
 
 TS_String LanguageCodes[LanguageCount] = {"ita", "int", "fra", "ger", "spa", "jap", "rus"};
@@ -64,3 +69,5 @@ void SaveLanguage()
         CurrentLanguage = EnglishLanguage;
     StoreSetting(LanguageFile(), LanguageCodeKey, LanguageCodes[CurrentLanguage.load()], true);
 }
+
+} // namespace velmora::language

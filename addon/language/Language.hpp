@@ -9,6 +9,8 @@
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::language {
+
 // Language indices: 0 Italian, 1 English, 2 French, 3 German, 4 Spanish, 5 Japanese, 6 Russian.
 constexpr Int16 LanguageCount = 7;
 constexpr Int16 EnglishLanguage = 1;
@@ -17,7 +19,7 @@ constexpr Int16 EnglishLanguage = 1;
 // UI thread; atomic, because a worker's alert reads it for its texts.
 extern std::atomic<Int16> CurrentLanguage;
 // "ita", "int", "fra", "ger", "spa", "jap", "rus", by index.
-extern TS_String LanguageCodes[LanguageCount];
+extern core::TS_String LanguageCodes[LanguageCount];
 
 // Identity of the add-on as far as languages go.
 constexpr bool LanguageInOwnConfig = true;   // the language keys live in the own file
@@ -26,7 +28,7 @@ extern const char* const AvailableLanguages; // "ita int": the languages the dia
 // [any thread] Entry `entry` of the string-list family `base` (core/ResStrings.hpp)
 // in the current language, with the English text or "_ERR_NO_" in its place when
 // that language's list lacks it.
-TS_String LocalisedText(Int16 base, Int32 entry);
+core::TS_String LocalisedText(Int16 base, Int32 entry);
 // [any thread] Sets an item's text to entry `entry` of the family's message list
 // (core/ResStrings.hpp, MessageListBase) in the current language.
 void SetItemMessage(short dialId, short item, Int32 entry);
@@ -42,3 +44,5 @@ void SaveLanguage();
 bool ShowLanguageDialog();
 short LanguageDialogCallback(short message, short dialId, short item, DGUserData userData,
                              DGMessageData msgData);
+
+} // namespace velmora::language

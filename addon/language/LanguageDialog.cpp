@@ -6,9 +6,13 @@
 #include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
 #include "core/TS_List.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
+
+namespace velmora::language {
+
+using namespace core;
 
 const char* const AvailableLanguages = "ita int";
 
@@ -52,7 +56,7 @@ Int16 SelectedLanguage(short dialId)
 
 void FillLanguageDialog(short dialId, DGUserData /*userData*/)
 {
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(velmora::hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, OkButton, OkText);
     SetItemMessage(dialId, CancelButton, CancelText);
     SetItemMessage(dialId, RestartNote, RestartNoteText);
@@ -137,3 +141,5 @@ bool ShowLanguageDialog()
                                  reinterpret_cast<DGUserData>(&data));
     return result == OkButton;
 }
+
+} // namespace velmora::language

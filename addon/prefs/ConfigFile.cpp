@@ -6,6 +6,10 @@
 #include "core/TextEncoding.hpp"
 #include "core/TextFile.hpp"
 
+namespace velmora::prefs {
+
+using namespace core;
+
 TS_List<TS_Setting> SharedSettings;
 TS_List<TS_Setting> OwnSettings;
 bool SharedLoaded = false;
@@ -328,3 +332,5 @@ int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count)
     }
     return 0;
 }
+
+} // namespace velmora::prefs

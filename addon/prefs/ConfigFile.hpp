@@ -11,6 +11,8 @@
 #include "core/TS_Setting.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::prefs {
+
 enum ConfigFileId : Int32 {
     SharedConfig = 0, // "VelmoraPlugins.cfg", shared by the whole family
     OwnConfig = 1,    // "VelmoraLibrary_190.cfg", this add-on's own
@@ -23,8 +25,8 @@ constexpr UInt32 MaxConfigBytes = ConfigAreaBytes - 2;
 
 // The records of each file in memory, in file order, and whether the file has been
 // read successfully. They live as long as the add-on is loaded.
-extern TS_List<TS_Setting> SharedSettings;
-extern TS_List<TS_Setting> OwnSettings;
+extern core::TS_List<core::TS_Setting> SharedSettings;
+extern core::TS_List<core::TS_Setting> OwnSettings;
 extern bool SharedLoaded;
 extern bool OwnLoaded;
 // Set while a file is there but its last read failed (it could not be opened, its
@@ -34,13 +36,13 @@ extern bool SharedUnread;
 extern bool OwnUnread;
 
 // Any id other than OwnConfig selects the shared list and flags.
-TS_List<TS_Setting>& SettingsOf(ConfigFileId file);
+core::TS_List<core::TS_Setting>& SettingsOf(ConfigFileId file);
 bool& LoadedFlagOf(ConfigFileId file);
 bool& UnreadFlagOf(ConfigFileId file);
 
 // 0 and the full path of the file, or the host's error when it gives no folder
 // (the path is then left as it was). Any id other than SharedConfig names the own file.
-GSErrCode ConfigPath(ConfigFileId file, TS_String& path);
+GSErrCode ConfigPath(ConfigFileId file, core::TS_String& path);
 
 // Reads the file into its list. With skipIfLoaded, a file already read is not read
 // again. No file is an empty list. False on any failure; the list then holds the
@@ -59,10 +61,10 @@ bool SaveConfig(ConfigFileId file);
 // read-only file is left as it is (2, access denied). 0 on success; 1 when no file
 // object could be made; 2 to 6 for host errors (access denied, not found,
 // input/output, generic, other). Nothing of a longer previous content remains.
-int WriteFileBytes(const TS_String& path, const char* bytes, UInt32 count);
+int WriteFileBytes(const core::TS_String& path, const char* bytes, UInt32 count);
 
 // Releases every record of a list and empties it.
-void ClearSettings(TS_List<TS_Setting>& settings);
+void ClearSettings(core::TS_List<core::TS_Setting>& settings);
 
 // Exchanges the two 4-bit halves of each byte, in place; its own inverse.
 void SwapNibbles(unsigned char* bytes, UInt32 count);
@@ -71,8 +73,10 @@ void SwapNibbles(unsigned char* bytes, UInt32 count);
 // records of `settings` into `out` (capacity bytes) and returns the byte count, or
 // -1 when they do not fit. ParseSettings appends the records of `data` (n bytes,
 // followed by two zero bytes) to `settings`; false for damaged content.
-Int32 SerializeSettings(const TS_List<TS_Setting>& settings, unsigned char* out, UInt32 capacity);
-bool ParseSettings(const unsigned char* data, UInt32 n, TS_List<TS_Setting>& settings);
+Int32 SerializeSettings(const core::TS_List<core::TS_Setting>& settings, unsigned char* out, UInt32 capacity);
+bool ParseSettings(const unsigned char* data, UInt32 n, core::TS_List<core::TS_Setting>& settings);
 
 // Host file error -> the small codes above.
 int FileErrorCode(GSErrCode error);
+
+} // namespace velmora::prefs

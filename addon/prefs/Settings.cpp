@@ -1,7 +1,11 @@
 #include "prefs/Settings.hpp"
 
 #include "core/TextEncoding.hpp"
-#include "shell/AddOnIdentity.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+
+namespace velmora::prefs {
+
+using namespace core;
 
 const char* const AutoUpdateKey = "AutoUpdate";
 const char* const LanguageCodeKey = "Language_str";
@@ -35,7 +39,7 @@ Int32 ParseAnsi(const TS_String& text)
 TS_String LastUpdateCheckKey()
 {
     TS_String key("LastUpdateCheck_");
-    Int32 major = velmora::HostMajorVersion;
+    Int32 major = velmora::hostapi::HostMajorVersion;
     key += TS_String::FromNumber(major, 0);
     key += "0";
     return key;
@@ -92,3 +96,5 @@ bool StoreSetting(ConfigFileId file, TS_String key, TS_String value, bool create
     PutSetting(file, key, value, create);
     return SaveConfig(file);
 }
+
+} // namespace velmora::prefs

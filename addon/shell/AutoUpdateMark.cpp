@@ -1,9 +1,12 @@
 #include "shell/AutoUpdateMark.hpp"
 
 #include "ACAPI.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "prefs/Settings.hpp"
-#include "shell/HostCalls.hpp"
 #include "shell/MenuDispatch.hpp"
+
+using namespace velmora::core;
+using namespace velmora::prefs;
 
 namespace {
 

@@ -2,16 +2,20 @@
 
 #include <cstring>
 
-#include "AddOnIdentity.hpp"
 #include "AutoUpdateMark.hpp"
-#include "HostCalls.hpp"
-#include "HostTable.hpp"
 #include "MenuDispatch.hpp"
 #include "MenuTexts.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
+#include "hostapi/HostTable.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
 #include "update/UpdateCheck.hpp"
 #include "velmora/platform.hpp"
+
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
 
 namespace {
 
@@ -63,11 +67,16 @@ extern "C" GSErrCode SetImportedFuncAddrs(const void* const* table)
 {
     if (table == nullptr)
         return APIERR_BADPARS;
-    velmora::shell::StoreHostTable(table);
+    velmora::hostapi::StoreHostTable(table);
     return NoError;
 }
 
 namespace velmora::shell {
+
+using hostapi::AddOnFileStem;
+using hostapi::AddOnName;
+using hostapi::HostTablePresent;
+using hostapi::SetHostToken;
 
 Int32 CheckEnvironment(API_EnvirParams* envir)
 {

@@ -1,14 +1,19 @@
 #include "MenuDispatch.hpp"
 
 #include "AutoUpdateMark.hpp"
-#include "HostCalls.hpp"
 #include "MenuTexts.hpp"
 #include "dialogs/AboutDialog.hpp"
 #include "dialogs/InfoDialog.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
-#include "shell/AddOnIdentity.hpp"
 #include "update/UpdateCheck.hpp"
+
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
+using namespace velmora::dialogs;
 
 namespace {
 
@@ -27,6 +32,9 @@ constexpr APIMenuCommandProc menuCommandHandlers[velmora::shell::MenuListCount] 
 } // namespace
 
 namespace velmora::shell {
+
+using hostapi::AddOnVersionLine;
+using hostapi::FamilyName;
 
 APIMenuCommandProc MenuCommandHandler(int index)
 {

@@ -1,9 +1,12 @@
 #include "MenuTexts.hpp"
 
-#include "HostCalls.hpp"
 #include "MenuDispatch.hpp"
 #include "core/ResStrings.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
 
 namespace velmora::shell {
 

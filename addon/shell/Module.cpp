@@ -1,35 +1,15 @@
 #include "Module.hpp"
 
-#include <atomic>
 #include <cstring>
-#include <mutex>
 
-#include "HostCalls.hpp"
-#include "HostTable.hpp"
-#include "IO.hpp"
 #include "RS.hpp"
+#include "hostapi/HostTable.hpp"
 #include "velmora/platform.hpp"
 
 namespace {
 
 void* moduleHandle = nullptr;
 GS::uchar_t modulePath[velmora::shell::ModulePathCapacity] = {};
-// Atomic: a worker's alert fetches its texts through it while the unload may clear it.
-std::atomic<GSResModule> resModule{InvalidResModule};
-
-// The add-on's own location, built from the module path on first request, which
-// may come from any thread.
-std::mutex ownLocationLock;
-IO::Location ownLocation;
-bool ownLocationBuilt = false;
-
-void ForgetOwnLocation()
-{
-    std::lock_guard<std::mutex> guard(ownLocationLock);
-    ownLocation = IO::Location();
-    ownLocationBuilt = false;
-}
-
 // UTF-8 form of a UTF-16 text for the debug output; unpaired surrogates become U+FFFD.
 // `out` holds at least 3 bytes per unit plus the terminator.
 void ToUtf8(const GS::uchar_t* text, char* out)
@@ -71,12 +51,12 @@ void OnModuleLoad(void* handle)
     static const GS::uchar_t fileNameOkMessage[] = u"commdlg_FileNameOK";
     velmora::platform::RegisterNamedMessage(fileNameOkMessage);
 
-    ResetHostState();
-    ForgetOwnLocation();
+    hostapi::ResetHostState();
     moduleHandle = handle;
     std::memset(modulePath, 0, sizeof(modulePath));
     velmora::platform::ModuleFilePath(handle, modulePath, ModulePathCapacity);
-    resModule.store(RSInitModuleImageCache(handle));
+    hostapi::SetOwnFilePath(modulePath);
+    hostapi::ExchangeOwnResModule(RSInitModuleImageCache(handle));
 }
 
 void OnModuleUnload()
@@ -87,18 +67,19 @@ void OnModuleUnload()
     // nothing waits here, where the system's loader lock may be held.
     velmora::platform::StopWorkers(0);
 
-    const GSResModule module = resModule.exchange(InvalidResModule);
+    const GSResModule module = hostapi::ExchangeOwnResModule(InvalidResModule);
     if (module != InvalidResModule)
         RSRemoveModuleImageCache(module);
 
-    if (HostToken() != 0) {
+    if (hostapi::HostToken() != 0) {
         char path[ModulePathCapacity * 3 + 1];
         ToUtf8(modulePath, path);
         DBPrintf("Abnormal add-on termination (\"%s\")\n", path);
-        SetHostToken(0);
+        hostapi::SetHostToken(0);
     }
 
-    ForgetOwnLocation();
+    // A location asked for later is built anew from the path.
+    hostapi::SetOwnFilePath(modulePath);
 }
 
 void* ModuleHandle()
@@ -112,25 +93,3 @@ const GS::uchar_t* ModulePath()
 }
 
 } // namespace velmora::shell
-
-GSResModule ACAPI_GetOwnResModule()
-{
-    return resModule.load();
-}
-
-GSErrCode ACAPI_GetOwnLocation(IO::Location* out)
-{
-    if (out == nullptr)
-        return APIERR_BADPARS;
-    std::lock_guard<std::mutex> guard(ownLocationLock);
-    if (!ownLocationBuilt) {
-        ownLocation = IO::Location(GS::UniString(modulePath));
-        ownLocationBuilt = true;
-    }
-    if (!ownLocation.IsValid()) {
-        *out = IO::Location();
-        return APIERR_MISSINGLOCATION;
-    }
-    *out = ownLocation;
-    return NoError;
-}

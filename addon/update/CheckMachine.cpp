@@ -6,13 +6,18 @@
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
-#include "dialogs/Alerts.hpp"
 #include "language/Language.hpp"
+#include "services/Alerts.hpp"
 #include "update/Downloader.hpp"
 #include "update/ResultWindow.hpp"
 #include "update/VersionList.hpp"
 
 namespace velmora::update {
+
+using core::MessageListBase;
+using core::TS_String;
+using language::LocalisedText;
+using services::ShowAlert;
 
 CheckRules::Start CheckRules::Begin(const CheckRequest& request)
 {

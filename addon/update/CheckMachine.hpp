@@ -29,8 +29,8 @@ struct CheckView {
     UInt32 serial = 0; // 0: no check since the add-on was loaded
     bool manual = false;
     bool libraryKnown = false;
-    TS_String libraryName;
-    TS_String installedLine;
+    core::TS_String libraryName;
+    core::TS_String installedLine;
     Finding addOn = Finding::None;
     Finding library = Finding::None;
     bool cancelled = false;
@@ -39,10 +39,10 @@ struct CheckView {
 // What a check is asked to do. listPath is the check's own local list file.
 struct CheckRequest {
     bool manual = false;
-    TS_String libraryName;
-    TS_String installedLine;
-    TS_String listAddress;
-    TS_String listPath;
+    core::TS_String libraryName;
+    core::TS_String installedLine;
+    core::TS_String listAddress;
+    core::TS_String listPath;
     CheckClock::time_point deadline;
 };
 
@@ -95,7 +95,7 @@ public:
     bool PastDeadline(UInt32 serial, CheckClock::time_point now) const;
     // The address and the local list file of check `serial`'s transfer; false
     // unless that transfer is the running one (started, last report not made).
-    bool RunningTransfer(UInt32 serial, TS_String* listAddress, TS_String* listPath) const;
+    bool RunningTransfer(UInt32 serial, core::TS_String* listAddress, core::TS_String* listPath) const;
     const CheckView& Current() const { return check; }
 
 private:
@@ -103,8 +103,8 @@ private:
 
     UInt32 lastSerial = 0;
     CheckView check;
-    TS_String listAddress;
-    TS_String listPath; // the current check's, until its transfer starts
+    core::TS_String listAddress;
+    core::TS_String listPath; // the current check's, until its transfer starts
     CheckClock::time_point deadline;
     bool decided = false;
     Int16 dialId = 0;
@@ -113,7 +113,7 @@ private:
     int tickets = 0;
     bool transferRunning = false;
     UInt32 transferSerial = 0;
-    TS_String transferPath;
+    core::TS_String transferPath;
     bool transferPending = false; // the current check's transfer waits for the running one
 };
 

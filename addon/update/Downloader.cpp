@@ -6,6 +6,8 @@
 #include "velmora/platform.hpp"
 
 namespace velmora::update {
+
+using core::TS_String;
 namespace {
 
 // What StartDownload hands to the worker, which owns and frees it.

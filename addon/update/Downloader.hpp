@@ -53,7 +53,7 @@ constexpr UInt32 MaxDownloadBytes = 1024 * 1024;
 // DownloadFailed and DownloadAborted leave no file at targetPath, whatever the
 // callback did meanwhile. DownloadDone means the file holds the whole body. Each
 // download runs on its own; any number may run at once.
-bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCallback callback,
+bool StartDownload(const core::TS_String& url, const core::TS_String& targetPath, DownloadCallback callback,
                    void* userData, DownloadAbortPoll abortPoll = nullptr);
 
 } // namespace velmora::update

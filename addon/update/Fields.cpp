@@ -3,6 +3,11 @@
 #include "core/TextEncoding.hpp"
 
 namespace velmora::update {
+
+using core::EncodedBytes;
+using core::TextEncoding;
+using core::TS_List;
+using core::TS_String;
 namespace {
 
 using Unit = TS_String::Unit;

@@ -13,12 +13,12 @@ namespace velmora::update {
 // Cuts at runs of spaces and tabs (the list is emptied first). A leading run gives
 // an empty first field, a trailing run an empty last one; null or empty text gives
 // one empty field.
-void SplitFields(const TS_String& text, TS_List<TS_String>& fields);
+void SplitFields(const core::TS_String& text, core::TS_List<core::TS_String>& fields);
 // Cuts at every `separator` (an ANSI byte); adjacent separators give an empty
 // field, and the text after the last one is always the last field.
-void SplitAt(const TS_String& text, char separator, TS_List<TS_String>& fields);
+void SplitAt(const core::TS_String& text, char separator, core::TS_List<core::TS_String>& fields);
 // True when the text in the ANSI code page is the bytes "0" to "9" only; empty and
 // null texts count as digits.
-bool IsDigits(const TS_String& text);
+bool IsDigits(const core::TS_String& text);
 
 } // namespace velmora::update

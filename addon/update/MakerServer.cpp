@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "hostapi/AddOnIdentity.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
 
 #ifndef VELMORA_UPDATE_SERVER
 #error "VELMORA_UPDATE_SERVER: the build's address of the maker's update server"
@@ -15,6 +15,9 @@
 #endif
 
 namespace velmora::update {
+
+using core::TS_String;
+using language::CurrentLanguage;
 namespace {
 
 // The run-time override: a company's mirror, a test's or a demonstration's local
@@ -73,10 +76,10 @@ TS_String UpdatePageAddress(Download download)
 {
     TS_String query;
     query.Reserve(1000, false);
-    AppendIfAny(query, "?acver=", TS_String::FromNumber(velmora::HostMajorVersion));
+    AppendIfAny(query, "?acver=", TS_String::FromNumber(hostapi::HostMajorVersion));
     AppendIfAny(query, "&lang=", TS_String::FromNumber(CurrentLanguage));
     query += "&addon=";
-    query += velmora::AddOnName;
+    query += hostapi::AddOnName;
     if (download == Download::Library)
         AppendIfAny(query, "&lib=", TS_String("Unknown"));
     return TS_String((UpdateServer() + "/update_plugins/updates.htm").c_str()) + query;

@@ -14,11 +14,11 @@ namespace velmora::update {
 enum class Download { AddOn, Library };
 
 // The address of the version list: the update server and "/update_plugins/versions16.txt".
-TS_String VersionListAddress();
+core::TS_String VersionListAddress();
 // The maker's home page: the web site's root address ("https://host/").
-TS_String HomePageAddress();
+core::TS_String HomePageAddress();
 // The update page with its query for the asked download; the library's adds
 // "&lib=Unknown".
-TS_String UpdatePageAddress(Download download);
+core::TS_String UpdatePageAddress(Download download);
 
 } // namespace velmora::update

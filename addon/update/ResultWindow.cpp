@@ -6,13 +6,20 @@
 #include "DG.h"
 #include "core/ModalDialog.hpp"
 #include "core/ResStrings.hpp"
+#include "hostapi/AddOnIdentity.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
-#include "shell/HostCalls.hpp"
+#include "services/ShellOpen.hpp"
 #include "update/MakerServer.hpp"
-#include "update/ShellOpen.hpp"
 
 namespace velmora::update {
+
+using core::MessageListBase;
+using core::SetItemText;
+using core::TS_String;
+using language::LocalisedText;
+using language::SetItemMessage;
+using services::OpenUrl;
 namespace {
 
 constexpr short WindowWidth = 655;
@@ -101,7 +108,7 @@ void FillResultWindow(short dialId, const CheckView& check)
 {
     DGSetDialogSize(dialId, DG_CLIENT, WindowWidth, WindowHeight, DG_TOPLEFT, true);
     DGBeginMoveGrowItems(dialId);
-    DGSetDialogTitle(dialId, TS_String(velmora::AddOnName).ToUniString());
+    DGSetDialogTitle(dialId, TS_String(hostapi::AddOnName).ToUniString());
     SetItemMessage(dialId, Id(Item::Cancel), CancelMessage);
     SetItemMessage(dialId, Id(Item::HomePage), NewsMessage);
     SetItemMessage(dialId, Id(Item::AddOnDownload), DownloadUpdateMessage);
@@ -125,7 +132,7 @@ void FillResultWindow(short dialId, const CheckView& check)
             DGEnableItem(dialId, Id(Item::AddOnDownload));
         const TS_String addOnText =
             LocalisedText(MessageListBase, upToDate ? AddOnUpToDateMessage : AddOnUpdateMessage)
-                .Replace("ADDONNAME", velmora::AddOnName);
+                .Replace("ADDONNAME", hostapi::AddOnName);
         if (check.libraryKnown) {
             Show(dialId, {Item::LibraryDownload, Item::Status});
             SetItemMessage(dialId, Id(Item::Status),

@@ -11,6 +11,17 @@
 #include "update/VersionList.hpp"
 
 namespace velmora::update {
+
+using core::TS_String;
+using prefs::AutoUpdateKey;
+using prefs::GetSetting;
+using prefs::GetSettingInt;
+using prefs::LastUpdateCheckKey;
+using prefs::LoadConfig;
+using prefs::OwnConfig;
+using prefs::PutSettingInt;
+using prefs::SaveConfig;
+using prefs::StoreSetting;
 namespace {
 
 constexpr int DoNothingKind = 2;

@@ -50,12 +50,13 @@ namespace velmora::update {
 // (the alert has been shown), and when a check whose window is open refuses this
 // one. A manual check shows its window at once, in the checking state; an automatic
 // check shows it only when there is something to report. Borrows its arguments.
-bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const TS_String& libraryName);
+bool CheckForUpdates(int kind, bool manual, const core::TS_String& versionLine,
+                     const core::TS_String& libraryName);
 
 // [UI thread] The automatic check of the first menu command: a missing "AutoUpdate"
 // is stored as "1" and nothing is checked; "1" runs CheckForUpdates (not manual);
 // any other value does nothing. Kind 2 does nothing.
-bool AutoCheckForUpdates(int kind, const TS_String& versionLine, const TS_String& libraryName);
+bool AutoCheckForUpdates(int kind, const core::TS_String& versionLine, const core::TS_String& libraryName);
 
 // [UI thread] Before the add-on is released, while the host lets go of the workers'
 // dialog calls: a running check is asked to stop and its window is closed, so that

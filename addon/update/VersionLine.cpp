@@ -4,6 +4,11 @@
 #include "update/Fields.hpp"
 
 namespace velmora::update {
+
+using core::TS_List;
+using core::TS_String;
+using language::LanguageCodes;
+using language::LanguageCount;
 namespace {
 
 using Unit = TS_String::Unit;

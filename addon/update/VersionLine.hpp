@@ -14,14 +14,14 @@ namespace velmora::update {
 
 // The parsed form of a version line.
 struct VersionRecord {
-    TS_String name;        // field 1
-    TS_String versionText; // field 2 as written
+    core::TS_String name;        // field 1
+    core::TS_String versionText; // field 2 as written
     Int16 major = 0, minor = 0, release = 0, build = 0;
-    Int16 hostVersion = 0;  // "(DA190)" gives 19
-    TS_String sortableDate; // yyyymmdd of field 4
-    TS_String dateText;     // field 4 as written
+    Int16 hostVersion = 0;        // "(DA190)" gives 19
+    core::TS_String sortableDate; // yyyymmdd of field 4
+    core::TS_String dateText;     // field 4 as written
     bool edu = false;
-    TS_List<Int16> languages; // language indices of the line's tokens, in order
+    core::TS_List<Int16> languages; // language indices of the line's tokens, in order
 };
 
 // What a line's fields are.
@@ -34,15 +34,15 @@ enum class LineKind {
 // Empty texts, zero numbers, no languages, not Edu.
 void ResetVersionRecord(VersionRecord& record);
 // yyyymmdd of a dd/mm/yyyy field, ordered by IsGreater.
-TS_String SortableDate(const TS_String& dateField);
+core::TS_String SortableDate(const core::TS_String& dateField);
 // A date counts only with its four-digit year whole.
-LineKind ValidateVersionLine(const TS_List<TS_String>& fields);
+LineKind ValidateVersionLine(const core::TS_List<core::TS_String>& fields);
 // Fills the record from a line; an empty text resets it, and fields a short line
 // lacks read as empty.
-void ParseVersionLine(const TS_String& text, VersionRecord& record);
+void ParseVersionLine(const core::TS_String& text, VersionRecord& record);
 // Whether the fields hold the "Edu" token where the edition stands (field 5).
-bool IsEdu(const TS_List<TS_String>& fields);
+bool IsEdu(const core::TS_List<core::TS_String>& fields);
 // The major number of a version field as written ("19" of "19.0.4.2200").
-TS_String MajorPart(const TS_String& versionField);
+core::TS_String MajorPart(const core::TS_String& versionField);
 
 } // namespace velmora::update

@@ -12,6 +12,9 @@
 #include "update/VersionLine.hpp"
 
 namespace velmora::update {
+
+using core::TS_List;
+using core::TS_String;
 namespace {
 
 using core::FileFault;

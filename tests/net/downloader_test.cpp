@@ -27,6 +27,8 @@
 #include "WinDownloadFileCallbackImpl.hpp"
 #endif
 
+using namespace velmora::core;
+
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
 using velmora::test::WriteFileBytes;

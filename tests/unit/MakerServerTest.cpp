@@ -14,9 +14,10 @@
 namespace {
 
 using namespace velmora::update;
+using velmora::language::CurrentLanguage;
 using velmora::test::Utf8;
 
-std::string Text(const TS_String& text)
+std::string Text(const velmora::core::TS_String& text)
 {
     return Utf8(text.ToUniString());
 }

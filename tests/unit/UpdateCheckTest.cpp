@@ -24,6 +24,8 @@
 
 namespace {
 
+using namespace velmora::core;
+using namespace velmora::prefs;
 using namespace velmora::update;
 using Begun = CheckRules::Begun;
 

@@ -10,26 +10,20 @@
 #include <vector>
 
 #include "core/TextFile.hpp"
-#include "kit/Host.hpp"
-#include "test_support.hpp"
+#include "settings_fixture.hpp"
 #include "update/Fields.hpp"
 #include "update/VersionLine.hpp"
 #include "update/VersionList.hpp"
 
 using namespace velmora::update;
-using velmora::core::FileFault;
+using namespace velmora::core;
 using velmora::test::FileExists;
-using velmora::test::TempFolder;
+using velmora::test::Utf8Of;
 using velmora::test::WriteFileBytes;
 
 namespace {
 
 const char* const Installed = "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018";
-
-std::string Utf8Of(const TS_String& text)
-{
-    return velmora::test::Utf8(text.ToUniString());
-}
 
 TEST(FieldsTest, LinesAreCutAtRunsOfBlanksAndVersionsAtEveryDot)
 {
@@ -157,7 +151,7 @@ protected:
         return CompareWithVersionList(TS_String(installed));
     }
 
-    TempFolder folder;
+    velmora::test::TempFolder folder;
 };
 
 TEST_F(VersionListTest, ListPathIsInTheUserFolder)

@@ -4,11 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/Alerts.hpp"
 #include "kit/DialogDriver.hpp"
 #include "language/Language.hpp"
+#include "services/Alerts.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::services;
+using namespace velmora::shell;
 
 namespace {
 
@@ -91,7 +96,9 @@ TEST_F(AlertsTest, PrefixedMessages)
     };
     for (const Case& c : cases) {
         CurrentLanguage = c.language;
-        const TS_String result = PrefixedMessage(c.message, c.error, c.separator, c.lowerFirst);
+        const TS_String result =
+            PrefixedMessage(c.message, c.error ? MessageKind::Error : MessageKind::Warning, c.separator,
+                            c.lowerFirst ? FirstUnitCase::Lower : FirstUnitCase::Upper);
         EXPECT_FALSE(result.IsNull()) << c.name;
         EXPECT_EQ(Text(result), c.expected) << c.name;
     }

@@ -16,6 +16,8 @@
 #include "core/TextEncoding.hpp"
 #include "velmora/platform.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 namespace platform = velmora::platform;

@@ -19,6 +19,9 @@
 #include "prefs/Settings.hpp"
 #include "settings_fixture.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
 using velmora::test::WriteFileBytes;

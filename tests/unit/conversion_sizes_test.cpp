@@ -12,6 +12,8 @@
 #include "core/TextEncoding.hpp"
 #include "velmora/platform.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 const struct {

@@ -11,6 +11,8 @@
 #include "WinDownloadFileCallbackImpl.hpp"
 #endif
 
+using namespace velmora::core;
+
 namespace {
 
 using velmora::platform::TransferResult;

@@ -9,10 +9,13 @@
 
 #include "DG.h"
 #include "core/ModalDialog.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "kit/DialogDriver.hpp"
-#include "shell/HostCalls.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
+
+using namespace velmora::core;
+using namespace velmora::shell;
 
 namespace {
 

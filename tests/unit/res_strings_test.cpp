@@ -9,6 +9,10 @@
 #include "shell/Module.hpp"
 #include "test_support.hpp"
 
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::shell;
+
 namespace {
 
 std::string Fetch(int listId, Int32 entry)

@@ -11,6 +11,10 @@
 #include "prefs/ConfigFile.hpp"
 #include "test_support.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
+
 namespace velmora::test {
 
 inline std::string Utf8Of(const TS_String& text)

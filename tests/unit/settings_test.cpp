@@ -9,6 +9,9 @@
 #include "prefs/Settings.hpp"
 #include "settings_fixture.hpp"
 
+using namespace velmora::core;
+using namespace velmora::prefs;
+
 namespace {
 
 using velmora::test::Utf8Of;

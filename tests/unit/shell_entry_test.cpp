@@ -10,14 +10,19 @@
 
 #include "ACAPI.hpp"
 #include "IO.hpp"
+#include "hostapi/HostCalls.hpp"
 #include "kit/Host.hpp"
 #include "language/Language.hpp"
 #include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
 #include "shell/EntryPoints.hpp"
-#include "shell/HostCalls.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
+
+using namespace velmora::core;
+using namespace velmora::prefs;
+using namespace velmora::language;
+using namespace velmora::shell;
 
 namespace {
 

@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "services/ShellOpen.hpp"
 #include "shell_recorder.hpp"
 #include "test_support.hpp"
-#include "update/ShellOpen.hpp"
 
 #if !defined(_WIN32)
 #include <csignal>
 #include <pthread.h>
 #endif
+
+using namespace velmora::core;
+using namespace velmora::services;
 
 namespace {
 

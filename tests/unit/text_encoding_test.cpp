@@ -10,6 +10,8 @@
 #include "failing_allocations.hpp"
 #include "kit/Host.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;

@@ -15,10 +15,15 @@
 #include "dialogs/InfoLines.hpp"
 #include "dialogs/TextExport.hpp"
 #include "dialogs/TextExportFile.hpp"
+#include "hostapi/AddOnIdentity.hpp"
 #include "language/Language.hpp"
-#include "shell/AddOnIdentity.hpp"
 #include "shell/Module.hpp"
 #include "test_support.hpp"
+
+using namespace velmora::core;
+using namespace velmora::language;
+using namespace velmora::dialogs;
+using namespace velmora::shell;
 
 namespace fs = std::filesystem;
 
@@ -71,7 +76,7 @@ protected:
     {
         velmora::shell::OnModuleLoad(velmora::test::TestProgramModule());
         ResetVersionRecord(record.version);
-        ParseVersionLine(TS_String(velmora::AddOnVersionLine), record.version);
+        ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
     }
     void TearDown() override
     {

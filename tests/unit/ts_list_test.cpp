@@ -9,6 +9,8 @@
 #include "failing_allocations.hpp"
 #include "kit/Host.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 using velmora::test::FailingAllocations;

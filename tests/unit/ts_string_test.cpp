@@ -10,6 +10,8 @@
 #include "kit/Host.hpp"
 #include "velmora/platform.hpp"
 
+using namespace velmora::core;
+
 namespace {
 
 using velmora::test::FailingAllocations;

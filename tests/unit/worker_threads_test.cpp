@@ -6,10 +6,12 @@
 #include <chrono>
 #include <thread>
 
+#include "hostapi/HostTable.hpp"
 #include "shell/EntryPoints.hpp"
-#include "shell/HostTable.hpp"
 #include "test_support.hpp"
 #include "velmora/platform.hpp"
+
+using namespace velmora::shell;
 
 namespace {
 
@@ -139,15 +141,15 @@ protected:
     void SetUp() override
     {
         WorkerThreads::SetUp();
-        velmora::shell::ResetHostState();
+        velmora::hostapi::ResetHostState();
         static const void* table[APIHostTableEntries] = {};
         ASSERT_EQ(SetImportedFuncAddrs(table), NoError);
-        velmora::shell::SetHostToken(0x1234);
+        velmora::hostapi::SetHostToken(0x1234);
     }
     void TearDown() override
     {
         WorkerThreads::TearDown();
-        velmora::shell::ResetHostState();
+        velmora::hostapi::ResetHostState();
     }
 };
 
@@ -160,7 +162,7 @@ TEST_F(FreeDataWithWorkers, WaitsForAWorkerThatStops)
     EXPECT_TRUE(first.ended.load());
     EXPECT_TRUE(first.sawStop.load());
     EXPECT_EQ(platform::LiveWorkerCount(), 0);
-    EXPECT_EQ(velmora::shell::HostToken(), 0);
+    EXPECT_EQ(velmora::hostapi::HostToken(), 0);
 }
 
 TEST_F(FreeDataWithWorkers, ReturnsWithinItsBoundWhenAWorkerDoesNotStop)
@@ -173,7 +175,7 @@ TEST_F(FreeDataWithWorkers, ReturnsWithinItsBoundWhenAWorkerDoesNotStop)
     EXPECT_LT(Clock::now() - before, TestLimit / 2);
     EXPECT_FALSE(first.ended.load());
     EXPECT_EQ(platform::LiveWorkerCount(), 1);
-    EXPECT_EQ(velmora::shell::HostToken(), 0);
+    EXPECT_EQ(velmora::hostapi::HostToken(), 0);
 }
 
 } // namespace

@@ -1,22 +1,17 @@
-#include "HostTable.hpp"
+#include "hostapi/HostCalls.hpp"
 
-#include <atomic>
 #include <cstring>
 
-#include "HostCalls.hpp"
+#include "hostapi/HostTable.hpp"
 
 namespace {
 
-// Atomic, because worker threads call the host through the table and pass the token
-// while the user-interface thread may clear them (FreeData, unload).
-std::atomic<const void*> hostTable[APIHostTableEntries] = {};
-std::atomic<bool> tablePresent{false};
-std::atomic<Int64> hostToken{0};
+using velmora::hostapi::HostToken;
 
 // The entry as a function of type Proc; null when there is no table or no entry.
 template <typename Proc> Proc EntryAs(int index)
 {
-    const void* entry = velmora::shell::HostTableEntry(index);
+    const void* entry = velmora::hostapi::HostTableEntry(index);
     Proc proc = nullptr;
     static_assert(sizeof(proc) == sizeof(entry));
     std::memcpy(&proc, &entry, sizeof(proc));
@@ -26,53 +21,10 @@ template <typename Proc> Proc EntryAs(int index)
 // The error for a call that finds no function: no table at all, or an empty entry.
 GSErrCode MissingEntryError()
 {
-    return tablePresent.load() ? APIERR_NOTSUPPORTED : APIERR_GENERAL;
+    return velmora::hostapi::HostTablePresent() ? APIERR_NOTSUPPORTED : APIERR_GENERAL;
 }
 
 } // namespace
-
-namespace velmora::shell {
-
-void StoreHostTable(const void* const* table)
-{
-    for (int i = 0; i < APIHostTableEntries; ++i)
-        hostTable[i].store(table[i]);
-    tablePresent.store(true);
-}
-
-bool HostTablePresent()
-{
-    return tablePresent.load();
-}
-
-const void* HostTableEntry(int index)
-{
-    if (!tablePresent.load() || index < 0 || index >= APIHostTableEntries)
-        return nullptr;
-    return hostTable[index].load();
-}
-
-Int64 HostToken()
-{
-    return hostToken.load();
-}
-
-void SetHostToken(Int64 token)
-{
-    hostToken.store(token);
-}
-
-void ResetHostState()
-{
-    for (auto& entry : hostTable)
-        entry.store(nullptr);
-    tablePresent.store(false);
-    hostToken.store(0);
-}
-
-} // namespace velmora::shell
-
-// --- Wrappers of the host functions ------------------------------------------
 
 GSErrCode ACAPI_Register_Menu(Int16 menuStrResID, Int16 promptStrResID, Int32 position, Int32 flags)
 {
@@ -101,7 +53,7 @@ GSErrCode ACAPI_Install_MenuHandler(Int16 menuStrResID, APIMenuCommandProc handl
     auto proc = EntryAs<APIInstallMenuHandlerProc>(APIEntry_InstallMenuHandler);
     if (proc == nullptr)
         return MissingEntryError();
-    return proc(hostToken.load(), menuStrResID, handler);
+    return proc(HostToken(), menuStrResID, handler);
 }
 
 void ACAPI_KeepInMemory(bool keep)
@@ -109,7 +61,7 @@ void ACAPI_KeepInMemory(bool keep)
     auto proc = EntryAs<APIKeepInMemoryProc>(APIEntry_KeepInMemory);
     if (proc == nullptr)
         return;
-    proc(hostToken.load(), keep);
+    proc(HostToken(), keep);
 }
 
 GSErrCode ACAPI_RegisterModelessWindow(Int32 refId, APIModelessWindowCallbackProc callback,
@@ -124,7 +76,7 @@ GSErrCode ACAPI_RegisterModelessWindow(Int32 refId, APIModelessWindowCallbackPro
     std::memcpy(record.bytes + API_ModelessWindowRec::CallbackOffset, &callback, sizeof(callback));
     std::memcpy(record.bytes + API_ModelessWindowRec::FlagsOffset, &controlFlags, sizeof(controlFlags));
     std::memcpy(record.bytes + API_ModelessWindowRec::GuidOffset, &windowId, sizeof(windowId));
-    return proc(hostToken.load(), &record);
+    return proc(HostToken(), &record);
 }
 
 GSErrCode ACAPI_UnregisterModelessWindow(Int32 refId)
@@ -132,7 +84,7 @@ GSErrCode ACAPI_UnregisterModelessWindow(Int32 refId)
     auto proc = EntryAs<APIUnregisterModelessWindowProc>(APIEntry_UnregisterModelessWindow);
     if (proc == nullptr)
         return MissingEntryError();
-    return proc(hostToken.load(), refId);
+    return proc(HostToken(), refId);
 }
 
 GSErrCode ACAPI_Interface(Int32 code, void* p1, void* p2, void* p3, void* p4)
@@ -140,5 +92,17 @@ GSErrCode ACAPI_Interface(Int32 code, void* p1, void* p2, void* p3, void* p4)
     auto proc = EntryAs<APIInterfaceProc>(APIEntry_Interface);
     if (proc == nullptr)
         return MissingEntryError();
-    return proc(hostToken.load(), code, p1, p2, p3, p4);
+    return proc(HostToken(), code, p1, p2, p3, p4);
+}
+
+GSResModule ACAPI_GetOwnResModule()
+{
+    return velmora::hostapi::OwnResModule();
+}
+
+GSErrCode ACAPI_GetOwnLocation(IO::Location* out)
+{
+    if (out == nullptr)
+        return APIERR_BADPARS;
+    return velmora::hostapi::OwnLocation(out) ? NoError : APIERR_MISSINGLOCATION;
 }

@@ -1,8 +1,13 @@
-#include "dialogs/Alerts.hpp"
+#include "services/Alerts.hpp"
 
 #include "DG.h"
 #include "core/ResStrings.hpp"
 #include "language/Language.hpp"
+
+namespace velmora::services {
+
+using namespace core;
+using namespace language;
 
 namespace {
 
@@ -25,16 +30,20 @@ void ShowAlert(Int16 alertType, const TS_String& title, const TS_String& largeTe
             GS::UniString());
 }
 
-TS_String PrefixedMessage(const TS_String& message, bool error, const TS_String& separator, bool lowerFirst)
+TS_String PrefixedMessage(const TS_String& message, MessageKind kind, const TS_String& separator,
+                          FirstUnitCase firstUnit)
 {
     if (message.IsNull() || separator.IsNull())
         return TS_String("");
-    TS_String result = LocalisedText(MessageListBase, error ? ErrorPrefixMessage : WarningPrefixMessage);
+    TS_String result = LocalisedText(MessageListBase,
+                                     kind == MessageKind::Error ? ErrorPrefixMessage : WarningPrefixMessage);
     result += separator;
     // The first unit alone is re-cased: a name or code in the rest of the message
     // keeps its case.
     const TS_String first = message.Mid(0, 1);
-    result += lowerFirst ? first.ToLower() : first.ToUpper();
+    result += firstUnit == FirstUnitCase::Lower ? first.ToLower() : first.ToUpper();
     result += message.Mid(1);
     return result;
 }
+
+} // namespace velmora::services

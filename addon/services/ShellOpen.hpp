@@ -5,15 +5,16 @@
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::services {
+
 // [any thread] Opens an address with the shell, in its UTF-16 form; true whatever
 // the shell reports (a missing browser is no error of the add-on's).
-bool OpenUrl(const TS_String& address);
+bool OpenUrl(const core::TS_String& address);
 // [any thread] True when a file exists at path (Windows form).
-bool FileExists(const TS_String& path);
+bool FileExists(const core::TS_String& path);
 // [any thread] Opens an existing document with the shell, its path in UTF-16 form
 // (names in any script arrive whole); false only when it does not exist or its path
 // is longer than the shell takes whole (platform::ShellPathLimit).
-bool OpenDocument(const TS_String& path);
-// The text cut to fewer than `limit` units: its first limit − 1 units when it is
-// `limit` units or longer; null stays null.
-TS_String LimitLength(const TS_String& text, Int32 limit);
+bool OpenDocument(const core::TS_String& path);
+
+} // namespace velmora::services

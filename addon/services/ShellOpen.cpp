@@ -1,7 +1,11 @@
-#include "update/ShellOpen.hpp"
+#include "services/ShellOpen.hpp"
 
 #include "IO.hpp"
 #include "velmora/platform.hpp"
+
+namespace velmora::services {
+
+using namespace core;
 
 bool OpenUrl(const TS_String& address)
 {
@@ -35,11 +39,4 @@ bool OpenDocument(const TS_String& path)
     return true;
 }
 
-TS_String LimitLength(const TS_String& text, Int32 limit)
-{
-    if (text.IsNull())
-        return TS_String();
-    if (limit > 0 && text.GetLength() < static_cast<UInt32>(limit))
-        return text;
-    return text.Mid(0, limit > 1 ? static_cast<UInt32>(limit - 1) : 0);
-}
+} // namespace velmora::services

@@ -9,9 +9,11 @@
 #include "GSRoot.hpp"
 #include "IO.hpp"
 
-// Threads: every wrapper is called on the host's user-interface thread
-// ([UI thread]), as the host requires of its functions; the worker threads of the
-// add-on make no host calls of their own. Records and texts passed in are borrowed
+// Threads: every wrapper of a table entry is called on the host's user-interface
+// thread ([UI thread]), as the host requires of its functions; the worker threads
+// of the add-on make no host calls of their own (what they show goes through the
+// host's dialog library, which runs it on the UI thread, whose callbacks make the
+// calls). The local glue below may be called on any thread. Records and texts passed in are borrowed
 // for the call; the host copies what it keeps. Functions handed to the host
 // (handlers, callbacks) are the add-on's and stay valid until FreeData.
 
