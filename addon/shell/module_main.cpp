@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-using namespace velmora::core;
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
     switch (reason) {
