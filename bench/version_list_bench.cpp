@@ -11,6 +11,7 @@
 using namespace velmora::core;
 
 namespace {
+using namespace velmora::update;
 
 const char* const Installed = "VelmoraLibrary 19.0.4.2200 (DA190) 03/08/2018";
 

@@ -81,8 +81,8 @@ short InfoDialogCallback(short message, short dialId, short item, DGUserData use
 bool ShowInfoDialog()
 {
     InfoRecord record;
-    ResetVersionRecord(record.version);
-    ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
+    update::ResetVersionRecord(record.version);
+    update::ParseVersionLine(TS_String(velmora::hostapi::AddOnVersionLine), record.version);
     GSResModule module = ACAPI_GetOwnResModule();
     return DGModalDialog(module, InfoDialogId, module, InfoDialogCallback,
                          reinterpret_cast<DGUserData>(&record)) == OkButton;

@@ -7,9 +7,11 @@
 #include "core/ModalDialog.hpp"
 #include "core/TS_List.hpp"
 #include "core/TS_String.hpp"
-#include "update/VersionList.hpp"
+#include "update/VersionLine.hpp"
 
 namespace velmora::dialogs {
+
+using update::VersionRecord;
 
 // What the information dialog works on: owned by ShowInfoDialog for the dialog's
 // lifetime and handed to its callback as user data.

@@ -5,6 +5,7 @@
 #include "IO.hpp"
 #include "core/PathText.hpp"
 #include "core/TextEncoding.hpp"
+#include "core/TextFile.hpp"
 
 namespace velmora::prefs {
 
@@ -96,32 +97,32 @@ void AddPiece(TS_String& text, const unsigned char* from, const unsigned char* t
                          TextEncoding::Ansi);
 }
 
-enum class FileRead { Missing, Whole, TooLong, Failed };
+using velmora::core::FileFault;
 
 // Reads the whole file at `path` into `area`, its length into `n`. Only a file that
-// the host reports as not there is Missing; any other fault of the status query, the
-// opening, the length query, the positioning, the reading or the closing is Failed.
-FileRead ReadConfigBytes(const TS_String& path, unsigned char* area, UInt32* n)
+// the host reports as not there is NotFound; any other fault of the status query, the
+// opening, the length query, the positioning, the reading or the closing is Unreadable.
+FileFault ReadConfigBytes(const TS_String& path, unsigned char* area, UInt32* n)
 {
     IO::File input(path.ToLocation(), IO::File::Fail);
     const GSErrCode status = input.GetStatus();
     if (status == IO::FileNotFound)
-        return FileRead::Missing;
+        return FileFault::NotFound;
     if (status != NoError || input.Open(IO::File::ReadMode) != NoError)
-        return FileRead::Failed;
+        return FileFault::Unreadable;
     UInt64 length = 0;
-    FileRead result = FileRead::Whole;
+    FileFault result = FileFault::None;
     if (input.GetDataLength(&length) != NoError)
-        result = FileRead::Failed;
+        result = FileFault::Unreadable;
     else if (length > MaxConfigBytes)
-        result = FileRead::TooLong;
+        result = FileFault::TooLarge;
     else if (length > 0 &&
              (input.SetPosition(0) != NoError ||
               input.ReadBin(reinterpret_cast<char*>(area), static_cast<Int32>(length)) != NoError))
-        result = FileRead::Failed;
-    if (input.Close() != NoError && result == FileRead::Whole)
-        result = FileRead::Failed;
-    if (result == FileRead::Whole)
+        result = FileFault::Unreadable;
+    if (input.Close() != NoError && result == FileFault::None)
+        result = FileFault::Unreadable;
+    if (result == FileFault::None)
         *n = static_cast<UInt32>(length);
     return result;
 }
@@ -262,13 +263,13 @@ bool LoadConfig(ConfigFileId file, bool skipIfLoaded)
     WorkArea area;
     UInt32 n = 0;
     switch (ReadConfigBytes(path, area.Get(), &n)) {
-    case FileRead::Missing:
-    case FileRead::Whole:
+    case FileFault::NotFound:
+    case FileFault::None:
         break;
-    case FileRead::TooLong:
+    case FileFault::TooLarge:
         UnreadFlagOf(file) = false;
         return false; // larger than any file the writer makes: damaged
-    case FileRead::Failed:
+    default:
         // A transient fault (a disk, a share, a lock) must not pass for an empty
         // file: the next store would write the list without the user's settings.
         loaded = false;

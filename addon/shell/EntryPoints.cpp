@@ -120,7 +120,7 @@ GSErrCode FreeData()
     // Nothing of the add-on may be left for the host to call after its release: a
     // running check is cancelled and its window closed; then the workers end (a
     // running transfer aborts), and they still have the token while they end.
-    EndUpdateCheck();
+    update::EndUpdateCheck();
     velmora::platform::StopWorkers(WorkerStopMilliseconds);
     SetHostToken(0);
     return NoError;

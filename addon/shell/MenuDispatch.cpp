@@ -77,7 +77,7 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
         ToggleAutoUpdate(FirstMenuListId, AutoUpdateMenuItem);
         break;
     case CheckForUpdatesMenuItem:
-        CheckForUpdates(UpdateCheckKind, true, AddOnVersionLine, FamilyName);
+        update::CheckForUpdates(UpdateCheckKind, true, AddOnVersionLine, FamilyName);
         break;
     case AboutMenuItem: {
         // The About dialog's identifier while it is open.
@@ -95,7 +95,7 @@ void DoMenuCommand(const API_MenuParams* params, Int16 ownListId)
     if (firstCommand) {
         // Never right after a manual check: that one has just asked the server.
         if (params->itemIndex != CheckForUpdatesMenuItem)
-            AutoCheckForUpdates(UpdateCheckKind, AddOnVersionLine, FamilyName);
+            update::AutoCheckForUpdates(UpdateCheckKind, AddOnVersionLine, FamilyName);
         PendingFirstCommand = false;
     }
 }

@@ -5,8 +5,9 @@
 #include "update/TransferReporter.hpp"
 #include "velmora/platform.hpp"
 
-using namespace velmora::core;
+namespace velmora::update {
 
+using core::TS_String;
 namespace {
 
 // What StartDownload hands to the worker, which owns and frees it.
@@ -76,3 +77,5 @@ bool StartDownload(const TS_String& url, const TS_String& targetPath, DownloadCa
     }
     return true;
 }
+
+} // namespace velmora::update

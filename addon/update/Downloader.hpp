@@ -7,6 +7,8 @@
 #include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
+namespace velmora::update {
+
 // States of a download (the numbers are fixed). Seen by the callback, in order:
 // zero or one DownloadStarted, zero or more DownloadProgress, then exactly one of
 // DownloadDone, DownloadFailed or DownloadAborted.
@@ -51,5 +53,7 @@ constexpr UInt32 MaxDownloadBytes = 1024 * 1024;
 // DownloadFailed and DownloadAborted leave no file at targetPath, whatever the
 // callback did meanwhile. DownloadDone means the file holds the whole body. Each
 // download runs on its own; any number may run at once.
-bool StartDownload(const velmora::core::TS_String& url, const velmora::core::TS_String& targetPath,
-                   DownloadCallback callback, void* userData, DownloadAbortPoll abortPoll = nullptr);
+bool StartDownload(const core::TS_String& url, const core::TS_String& targetPath, DownloadCallback callback,
+                   void* userData, DownloadAbortPoll abortPoll = nullptr);
+
+} // namespace velmora::update

@@ -1,6 +1,6 @@
 #include "update/TransferReporter.hpp"
 
-using namespace velmora::core;
+namespace velmora::update {
 
 bool TransferReporter::OnBeginData()
 {
@@ -54,3 +54,5 @@ bool TransferReporter::Report(DownloadState state, double fraction)
         return true;
     }
 }
+
+} // namespace velmora::update

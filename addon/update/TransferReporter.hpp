@@ -6,6 +6,8 @@
 #include "update/Downloader.hpp"
 #include "velmora/platform.hpp"
 
+namespace velmora::update {
+
 // Borrows the callback, its userData and the abort poll (may be null) for the life
 // of one transfer.
 class TransferReporter final : public velmora::platform::TransferObserver {
@@ -38,3 +40,5 @@ private:
     DownloadAbortPoll abortPoll;
     bool callbackThrew = false;
 };
+
+} // namespace velmora::update

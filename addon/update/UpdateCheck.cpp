@@ -1,41 +1,32 @@
-// Starting a check: manual, or automatic at most every 14 days.
+// Starting a check from the menu: manual, or automatic at most every 14 days.
 #include "update/UpdateCheck.hpp"
 
 #include <ctime>
 
-#include "DG.h"
 #include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
-#include "update/UpdateCheckState.hpp"
-#include "update/UpdateCheckSteps.hpp"
-#include "update/UpdatePage.hpp"
+#include "update/CheckMachine.hpp"
+#include "update/CheckPeriod.hpp"
+#include "update/MakerServer.hpp"
 #include "update/VersionList.hpp"
 
-using namespace velmora::core;
-using namespace velmora::prefs;
+namespace velmora::update {
 
-using namespace velmora::update;
-
+using core::TS_String;
+using prefs::AutoUpdateKey;
+using prefs::GetSetting;
+using prefs::GetSettingInt;
+using prefs::LastUpdateCheckKey;
+using prefs::LoadConfig;
+using prefs::OwnConfig;
+using prefs::PutSettingInt;
+using prefs::SaveConfig;
+using prefs::StoreSetting;
 namespace {
 
 constexpr int DoNothingKind = 2;
 
 } // namespace
-
-bool TooEarlyForAutomaticCheck(Int32 lastCheck, Int64 now)
-{
-    if (lastCheck == 0)
-        return false;
-    // The setting holds the low 32 bits of the time. Their difference to the low 32
-    // bits of now, taken modulo 2^32, is the time since that check as long as it lies
-    // within 68 years either way: right past 2038 too, where the stored value turns
-    // negative and now does not.
-    const auto elapsed =
-        static_cast<Int32>(static_cast<UInt32>(static_cast<UInt64>(now)) - static_cast<UInt32>(lastCheck));
-    // A last check in the future (a clock set back, or a damaged value that reads as
-    // 2038) is no check: it would otherwise suppress automatic checks for years.
-    return elapsed >= 0 && elapsed < CheckPeriodSeconds;
-}
 
 bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const TS_String& libraryName)
 {
@@ -48,24 +39,19 @@ bool CheckForUpdates(int kind, bool manual, const TS_String& versionLine, const 
         return true;
     if (versionLine.IsEmpty())
         return false;
+
+    CheckRequest request;
+    request.manual = manual;
+    request.libraryName = libraryName;
+    request.installedLine = versionLine;
+    request.listAddress = VersionListAddress();
     // A file of this check's own: another host with the same user folder may be
     // checking at the same time.
-    TS_String listPath;
-    if (!FreshVersionListPath(&listPath))
+    if (!FreshVersionListPath(&request.listPath))
         return false;
-
-    const CheckStart start = BeginCheck(manual, libraryName, versionLine, VersionListAddress(), listPath,
-                                        CheckClock::now() + CheckTimeLimit);
-    if (start.outcome == CheckStart::Refused)
-        return true; // the running check's window stays as it is
-    if (start.outcome == CheckStart::MadeManual) {
-        DGShowModelessDialog(start.dialId, 0);
-        return true;
-    }
-    if (start.createWindow)
-        CreateCheckWindow(start.serial);
-    if (start.startTransfer && !StartCheckTransfer(start.serial))
-        return true; // the alert has been shown; the time is not stored
+    request.deadline = CheckClock::now() + CheckTimeLimit;
+    if (BeginCheck(request) != BeginOutcome::Started)
+        return true; // refused, shown, or failed with its alert: the time is not stored
 
     // Stored when the check starts: a check that fails later still postpones the
     // next automatic one.
@@ -91,7 +77,7 @@ bool AutoCheckForUpdates(int kind, const TS_String& versionLine, const TS_String
 
 void EndUpdateCheck()
 {
-    const UInt32 serial = CurrentCheck().serial;
-    RequestAbort(serial);
-    CloseCheckWindow(serial);
+    EndCheck();
 }
+
+} // namespace velmora::update

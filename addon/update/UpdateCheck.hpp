@@ -1,50 +1,48 @@
 // The update check: asks the maker's update server whether it lists a newer build of
 // the add-on, manually from the menu or automatically at most every 14 days, and
 // reports the outcome in the modeless result window 32755, whose buttons open the
-// maker's pages.
+// maker's pages. The add-on never downloads or installs a build itself.
 //
-// Threads. The check starts on the host's UI thread; the version list arrives on a
-// download worker, whose callback compares it and fills the window. Everything the
-// two share lives in UpdateCheckState, behind one lock that is never held across a
-// dialog call. Each check has a serial number, passed to the download as its
-// userData and to the window as its DG userData: the late reports of a cancelled
-// check, and the messages of its closed window, touch nothing of a newer check.
+// One check at a time is current; each has a serial number that its transfer and its
+// window carry, so that the late reports of a cancelled check and the messages of a
+// closed window touch nothing of a newer check. The check is one state machine
+// (update/CheckMachine.hpp); its events are the ones below:
+//
+//   IDLE ---- begin ----> CHECKING ------- transfer finished ------> DECIDED
+//    ^   refused while a     |    |   the list read and compared:       |
+//    |   window is open or   |    |   up to date / update available;    |
+//    |   waits to be made;   |    |   the window is filled and shown    |
+//    |   a manual begin      |    |   (an automatic check that finds    |
+//    |   shows a hidden      |    |   nothing closes it instead)        |
+//    |   automatic check     |    |                                     |
+//    |                       |    +-- transfer failed, or the 2-minute -+
+//    |                       |        limit passed: the window closed,  |
+//    |                       |        "Unable to get an internet        |
+//    |    cancel, window     |        connection." shown                |
+//    |    closed, end before v                                          |
+//    |    unload         CANCELLED                                      |
+//    |                       | its window closed (Cancel and the end    |
+//    |                       | close it at once); the late reports of   |
+//    |                       | its transfer change nothing              |
+//    +-----------------------+------------------------------------------+
+//                                       window closed
+//
+//   IDLE: no check since the add-on was loaded, or the current check's window closed.
+//   window opened: the window of a CHECKING check is shown at once when the check
+//   is manual (so the request is seen and can be cancelled), else stays hidden.
+//   A begin while an older transfer or window section is still ending makes the new
+//   check wait: its window is created after the old window's last section (the new
+//   window gets the same identifier), its transfer starts at the old transfer's last
+//   report. A CANCELLED check that waited never starts its transfer.
+//   Every dialog call and alert runs outside the machine's lock.
+//
+// The information dialog reads the add-on's own version line with the grammar the
+// check compares by: update/VersionLine.hpp.
 #pragma once
 
-#include <chrono>
-
-#include "DG.h"
-#include "GSRoot.hpp"
 #include "core/TS_String.hpp"
 
-// The result window and its items.
-constexpr short UpdateDialogId = 32755;
-constexpr short HomePageItem = 1;
-constexpr short CancelItem = 2;
-constexpr short StatusItem = 3;
-constexpr short AddOnStatusItem = 4;
-constexpr short AddOnDownloadItem = 5;
-constexpr short LibraryStatusItem = 6;
-constexpr short LibraryDownloadItem = 7;
-
-// Values of UpdateState and LibraryState.
-constexpr Int16 StateChecking = 1;
-constexpr Int16 StateUpToDate = 2;
-constexpr Int16 StateUpdateAvailable = 3;
-
-// The shortest time between two automatic checks, in seconds (14 days).
-constexpr Int64 CheckPeriodSeconds = 1209600;
-
-// [any thread] Whether an automatic check at `now` (seconds since 1970 UTC) comes
-// less than CheckPeriodSeconds after the last check, stored as `lastCheck`: the low
-// 32 bits of its time read as a signed number, 0 for none. A last check in the
-// future does not count.
-bool TooEarlyForAutomaticCheck(Int32 lastCheck, Int64 now);
-
-// The longest a check may take from its start to its outcome, whatever the server
-// does (sends nothing, or a byte a second): past it the check fails with the alert
-// "Unable to get an internet connection.".
-constexpr std::chrono::seconds CheckTimeLimit{120};
+namespace velmora::update {
 
 // [UI thread] Starts a check: kind 2 does nothing (true). False when nothing can be
 // started for want of a version line or of the list folder; true otherwise, also
@@ -52,28 +50,18 @@ constexpr std::chrono::seconds CheckTimeLimit{120};
 // (the alert has been shown), and when a check whose window is open refuses this
 // one. A manual check shows its window at once, in the checking state; an automatic
 // check shows it only when there is something to report. Borrows its arguments.
-bool CheckForUpdates(int kind, bool manual, const velmora::core::TS_String& versionLine,
-                     const velmora::core::TS_String& libraryName);
+bool CheckForUpdates(int kind, bool manual, const core::TS_String& versionLine,
+                     const core::TS_String& libraryName);
 
 // [UI thread] The automatic check of the first menu command: a missing "AutoUpdate"
 // is stored as "1" and nothing is checked; "1" runs CheckForUpdates (not manual);
 // any other value does nothing. Kind 2 does nothing.
-bool AutoCheckForUpdates(int kind, const velmora::core::TS_String& versionLine,
-                         const velmora::core::TS_String& libraryName);
-
-// [worker thread] The DownloadCallback of the check; userData carries the check's
-// serial number.
-Int32 UpdateCheckCallback(Int32 state, double fraction, void* userData);
-
-// [UI thread] The callback of window 32755; userData carries the check's serial.
-short UpdateDialogCallback(short message, short dialId, short item, DGUserData userData,
-                           DGMessageData msgData);
-
-// [any thread] Sets the window's texts and visibility from the state of the check.
-void FillUpdateDialog(short dialId);
+bool AutoCheckForUpdates(int kind, const core::TS_String& versionLine, const core::TS_String& libraryName);
 
 // [UI thread] Before the add-on is released, while the host lets go of the workers'
 // dialog calls: a running check is asked to stop and its window is closed, so that
 // nothing of the add-on is left for the host to call. Its transfer is then ended
 // with the add-on's other workers (velmora::platform::StopWorkers).
 void EndUpdateCheck();
+
+} // namespace velmora::update

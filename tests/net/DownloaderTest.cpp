@@ -33,6 +33,7 @@ using namespace velmora::core;
 using velmora::test::FileExists;
 using velmora::test::ReadFileBytes;
 using velmora::test::WriteFileBytes;
+using namespace velmora::update;
 
 namespace {
 

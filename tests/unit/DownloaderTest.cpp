@@ -16,6 +16,7 @@ using namespace velmora::core;
 namespace {
 
 using velmora::platform::TransferResult;
+using namespace velmora::update;
 
 struct Call {
     Int32 state;

@@ -1,4 +1,4 @@
-#include "update/UpdatePage.hpp"
+#include "update/MakerServer.hpp"
 
 #include <cstdlib>
 #include <cstring>
@@ -7,9 +7,6 @@
 #include "hostapi/AddOnIdentity.hpp"
 #include "language/Language.hpp"
 
-using namespace velmora::core;
-using namespace velmora::language;
-
 #ifndef VELMORA_UPDATE_SERVER
 #error "VELMORA_UPDATE_SERVER: the build's address of the maker's update server"
 #endif
@@ -17,13 +14,15 @@ using namespace velmora::language;
 #error "VELMORA_HOME_PAGE: the build's address of the maker's web site"
 #endif
 
+namespace velmora::update {
+
+using core::TS_String;
+using language::CurrentLanguage;
 namespace {
 
 // The run-time override: a company's mirror, a test's or a demonstration's local
 // server. Read at each use, so that it holds for the check that is starting.
 constexpr const char* UpdateServerVariable = "VELMORA_UPDATE_SERVER";
-
-constexpr Int16 LibraryItem = 7;
 
 // Only web addresses are taken: anything else in the variable (a typing slip, a
 // file path) would send the user's browser somewhere unintended.
@@ -73,15 +72,17 @@ TS_String HomePageAddress()
     return TS_String((Trimmed(VELMORA_HOME_PAGE) + "/").c_str());
 }
 
-TS_String BuildUpdatePageAddress(Int16 item)
+TS_String UpdatePageAddress(Download download)
 {
     TS_String query;
     query.Reserve(1000, false);
-    AppendIfAny(query, "?acver=", TS_String::FromNumber(velmora::hostapi::HostMajorVersion));
+    AppendIfAny(query, "?acver=", TS_String::FromNumber(hostapi::HostMajorVersion));
     AppendIfAny(query, "&lang=", TS_String::FromNumber(CurrentLanguage));
     query += "&addon=";
-    query += velmora::hostapi::AddOnName;
-    if (item == LibraryItem)
+    query += hostapi::AddOnName;
+    if (download == Download::Library)
         AppendIfAny(query, "&lib=", TS_String("Unknown"));
     return TS_String((UpdateServer() + "/update_plugins/updates.htm").c_str()) + query;
 }
+
+} // namespace velmora::update
