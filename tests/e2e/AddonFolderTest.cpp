@@ -20,15 +20,22 @@ TEST_F(AddonFolderTest, AddOnAloneInItsFolderLoadsRunsAndUnloads)
     fs::copy_file(velmora::test::AddonFile(), addon);
     ASSERT_EQ(std::distance(fs::directory_iterator(addonFolder.Native()), fs::directory_iterator{}), 1);
 
-    // A language change written to the configuration file, read back after a
-    // restart: the add-on's code and the host's libraries both at work.
-    const auto run = Host("menu 2\nselect 3 1\nclick 1\nrestart\nexpect-menu 2 \"Lingua\"\n"
-                          "expect-menu-title \"VelmoraLibrary\"\nquit",
+    // The menu, a command that is no item of it, and a language change written to the
+    // configuration file and read back after a restart: the add-on's code and the
+    // host's libraries both at work, up to the unload.
+    const auto run = Host("show\nexpect-menu-title \"VelmoraLibrary\"\nexpect-menu 2 \"Language\"\nmenu 99\n"
+                          "expect-call \"ACAPI_KeepInMemory\"\nmenu 2\nselect 3 1\nclick 1\nrestart\n"
+                          "expect-menu 2 \"Lingua\"\nquit",
                           {"--addon", addon});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("[host] CheckEnvironment -> kind 2"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("[host] FreeData -> 0"), std::string::npos) << run.output;
-    EXPECT_NE(Config().find("$Language_str: ita\r\n"), std::string::npos) << run.output;
+    const std::string& out = run.output;
+    EXPECT_EQ(run.exitCode, 0) << out;
+    for (const char* line :
+         {"menu bar: [VelmoraLibrary]  (menu 32501)", "  3 [ ] Check for Updates\n",
+          "[host] menu command: menu 32501 item 99 (not an item of the menu)", ", keep=true) -> 0",
+          "[host] CheckEnvironment -> kind 2", "[host] FreeData -> 0"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    EXPECT_EQ(out.find("Abnormal add-on termination"), std::string::npos) << out;
+    EXPECT_NE(Config().find("$Language_str: ita\r\n"), std::string::npos) << out;
 }
 
 } // namespace

@@ -50,16 +50,6 @@ std::wstring QuoteArgument(const std::wstring& arg)
     return out + L"\"";
 }
 
-// The tests' texts are UTF-8 (the host's text form), whatever the ANSI code page.
-std::wstring WideFromUtf8(const std::string& text)
-{
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
-    if (units > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), units);
-    return out;
-}
-
 } // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -68,7 +58,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     ProgramRun run;
     std::wstring commandLine = QuoteArgument(fs::path(program).wstring());
     for (const std::string& arg : arguments)
-        commandLine += L" " + QuoteArgument(WideFromUtf8(arg));
+        // The tests' texts are UTF-8 (the host's text form), whatever the ANSI code page.
+        commandLine += L" " + QuoteArgument(fs::path(std::u8string(arg.begin(), arg.end())).wstring());
 
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     // A program run just before may hold the file for a moment after its end: Wine
@@ -121,16 +112,6 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     return run;
 }
 
-std::string HostProgram()
-{
-    return (fs::path(velmora::test::BinDir()) / "velmora-host.exe").string();
-}
-
-std::string WindowsForm(const std::string& nativePath)
-{
-    return nativePath;
-}
-
 #else
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -180,17 +161,25 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     return run;
 }
 
+#endif
+
 std::string HostProgram()
 {
+#if defined(_WIN32)
+    return (fs::path(velmora::test::BinDir()) / "velmora-host.exe").string();
+#else
     return (fs::path(velmora::test::BinDir()) / "velmora-host").string();
+#endif
 }
 
 std::string WindowsForm(const std::string& nativePath)
 {
+#if defined(_WIN32)
+    return nativePath;
+#else
     return velmora::pathform::ToWindows(nativePath);
-}
-
 #endif
+}
 
 std::string ScriptText(const std::string& text)
 {

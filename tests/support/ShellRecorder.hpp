@@ -88,14 +88,6 @@ public:
             lines.push_back(text.substr(start, end - start));
         return lines;
     }
-    std::vector<std::string> WaitForTargets(std::size_t count) const
-    {
-        return WaitForLines(count);
-    }
-    std::vector<std::string> Targets() const
-    {
-        return Lines();
-    }
 
 private:
     TempFolder folder;
