@@ -154,6 +154,22 @@ TEST_F(UpdateCheckTest, AnUpToDateListIsReportedWithTheDownloadDisabled)
     EXPECT_NE(LastCheck(), 0) << "a manual check stores its time too";
 }
 
+TEST_F(UpdateCheckTest, ACancelledCheckNeverComesBack)
+{
+    // The server answers after 2 s: Cancel comes before the first data, and nothing of
+    // the cancelled check (window or alert) may show when the data arrives.
+    auto run = Host(Server("slow-start"), R"(
+        menu 3
+        expect-dialog 32755
+        click 2
+        expect-no-dialog 32755
+        wait 4
+        expect-no-dialog 32755
+        expect-alerts 0
+        quit)");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
 TEST_F(UpdateCheckTest, CancelThenCheckAgainAtOnceReportsNormally)
 {
     // Cancel comes between two progress reports of a list trickled in over 3 s,
