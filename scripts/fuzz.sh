@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (fuzz/*_fuzz.cpp) with clang, libFuzzer, AddressSanitizer
+# Builds the fuzz targets (fuzz/*Fuzz.cpp) with clang, libFuzzer, AddressSanitizer
 # and UBSan in build/fuzz, and runs each for a while from its seed corpus
-# (fuzz/corpus/NAME, grown in build/fuzz/corpus/NAME). A crash, a leak or a failed
+# (fuzz/corpus/NAME, one per target, grown in build/fuzz/corpus/NAME). A crash, a leak or a failed
 # check stops the run with status 1; the input that caused it is kept in
 # build/fuzz/artifacts.
 #   scripts/fuzz.sh                 every target for 15 seconds
@@ -15,8 +15,8 @@ bash "$root/scripts/setup.sh"
 
 dir="$root/build/fuzz"
 names=()
-for source in "$root"/fuzz/*_fuzz.cpp; do
-  name=$(basename "$source" _fuzz.cpp)
+for corpus in "$root"/fuzz/corpus/*/; do
+  name=$(basename "$corpus")
   if [ -z "$only" ] || [ "$only" = "$name" ]; then names+=("$name"); fi
 done
 if [ ${#names[@]} -eq 0 ]; then

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::core {
 

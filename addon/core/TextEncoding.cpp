@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::core {
 

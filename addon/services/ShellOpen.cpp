@@ -1,7 +1,7 @@
 #include "services/ShellOpen.hpp"
 
 #include "IO.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::services {
 

@@ -11,7 +11,7 @@
 #include "language/Language.hpp"
 #include "prefs/Settings.hpp"
 #include "update/UpdateCheck.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 using namespace velmora::core;
 using namespace velmora::prefs;

@@ -4,7 +4,7 @@
 
 #include "RS.hpp"
 #include "hostapi/HostTable.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace {
 

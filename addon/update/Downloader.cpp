@@ -3,7 +3,7 @@
 #include <new>
 
 #include "update/TransferReporter.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::update {
 

@@ -4,7 +4,7 @@
 
 #include "GSRoot.hpp"
 #include "update/Downloader.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::update {
 

@@ -1,7 +1,7 @@
 #include "HostOptions.hpp"
 
 #include "Numbers.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::host {
 

@@ -9,7 +9,7 @@
 #include "Panel.hpp"
 #include "Session.hpp"
 #include "Utf8Paths.hpp"
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace fs = std::filesystem;
 

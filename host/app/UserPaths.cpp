@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "Utf8Paths.hpp"
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace fs = std::filesystem;
 

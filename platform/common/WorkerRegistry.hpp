@@ -17,7 +17,7 @@
 #include <new>
 #include <vector>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 

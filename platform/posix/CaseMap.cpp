@@ -13,7 +13,7 @@
 #include <locale.h>
 #include <wctype.h>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 namespace {

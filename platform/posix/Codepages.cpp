@@ -16,7 +16,7 @@
 #include "SingleByte.hpp"
 #include "Utf7.hpp"
 #include "Utf8.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 namespace {

@@ -17,7 +17,7 @@
 
 #include <curl/curl.h>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 namespace {

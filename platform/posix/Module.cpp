@@ -8,8 +8,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "velmora/pathform.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/PathForm.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 namespace {

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 extern char** environ;
 

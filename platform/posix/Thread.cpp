@@ -8,7 +8,7 @@
 #include <pthread.h>
 
 #include "WorkerRegistry.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "Output.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform::detail {
 

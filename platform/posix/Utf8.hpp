@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform::detail {
 

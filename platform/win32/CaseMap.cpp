@@ -1,7 +1,7 @@
 // Case mapping of single UTF-16 units on Windows: CharLowerW and CharUpperW.
 #include <windows.h>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 

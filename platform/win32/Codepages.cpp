@@ -1,7 +1,7 @@
 // Code-page conversion on Windows: the system's own calls.
 #include <windows.h>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 static_assert(sizeof(wchar_t) == sizeof(velmora::platform::Unit));
 

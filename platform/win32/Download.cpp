@@ -13,7 +13,7 @@
 #include <wininet.h>
 
 #include "WinDownloadFileCallbackImpl.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 namespace {

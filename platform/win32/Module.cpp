@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 

@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace velmora::platform {
 

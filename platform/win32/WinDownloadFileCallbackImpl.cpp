@@ -4,7 +4,7 @@
 #include <cwctype>
 #include <new>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <atomic>
 #include <string>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 // [worker thread] Created on the heap by the downloading thread with one reference,
 // which that thread releases when the transfer has ended; urlmon holds its own

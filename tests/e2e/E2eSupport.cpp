@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -18,7 +18,7 @@
 
 #include "E2eSupport.hpp"
 #include "TestSupport.hpp"
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "kit/Host.hpp"
 #include "update/Downloader.hpp"
 #include "update/VersionList.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 #ifdef _WIN32
 #include "WinDownloadFileCallbackImpl.hpp"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "TestSupport.hpp"
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace velmora::test {
 

@@ -16,7 +16,7 @@
 #endif
 
 #include "IO.hpp"
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 #if defined(_WIN32)
 #define PROBE_EXPORT extern "C" __declspec(dllexport)

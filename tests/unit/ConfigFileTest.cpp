@@ -15,9 +15,9 @@
 #include <unistd.h>
 #endif
 
+#include "SettingsFixture.hpp"
 #include "prefs/ConfigFile.hpp"
 #include "prefs/Settings.hpp"
-#include "settings_fixture.hpp"
 
 using namespace velmora::core;
 using namespace velmora::prefs;

@@ -10,7 +10,7 @@
 
 #include "core/TS_String.hpp"
 #include "core/TextEncoding.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 using namespace velmora::core;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "SettingsFixture.hpp"
 #include "prefs/Settings.hpp"
-#include "settings_fixture.hpp"
 
 using namespace velmora::core;
 using namespace velmora::prefs;

@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "FailingAllocations.hpp"
 #include "core/TS_List.hpp"
-#include "failing_allocations.hpp"
 #include "kit/Host.hpp"
 
 using namespace velmora::core;

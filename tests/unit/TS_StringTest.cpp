@@ -6,12 +6,12 @@
 #include <functional>
 #include <string>
 
+#include "FailingAllocations.hpp"
 #include "core/NumberText.hpp"
 #include "core/PathText.hpp"
 #include "core/TS_String.hpp"
-#include "failing_allocations.hpp"
 #include "kit/Host.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 using namespace velmora::core;
 

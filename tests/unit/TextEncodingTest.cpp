@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "FailingAllocations.hpp"
 #include "core/TextEncoding.hpp"
-#include "failing_allocations.hpp"
 #include "kit/Host.hpp"
 
 using namespace velmora::core;

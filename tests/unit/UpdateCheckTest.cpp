@@ -12,8 +12,8 @@
 #include <thread>
 #include <tuple>
 
+#include "SettingsFixture.hpp"
 #include "prefs/Settings.hpp"
-#include "settings_fixture.hpp"
 #include "shell/Module.hpp"
 #include "update/CheckMachine.hpp"
 #include "update/CheckPeriod.hpp"

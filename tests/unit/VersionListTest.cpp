@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "SettingsFixture.hpp"
 #include "core/TextFile.hpp"
-#include "settings_fixture.hpp"
 #include "update/Fields.hpp"
 #include "update/VersionLine.hpp"
 #include "update/VersionList.hpp"

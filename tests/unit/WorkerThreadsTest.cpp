@@ -9,7 +9,7 @@
 #include "TestSupport.hpp"
 #include "hostapi/HostTable.hpp"
 #include "shell/EntryPoints.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 using namespace velmora::shell;
 

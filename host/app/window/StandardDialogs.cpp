@@ -4,7 +4,7 @@
 
 #include "FTM.hpp"
 #include "Widgets.hpp"
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace velmora::host {
 

@@ -1,6 +1,6 @@
 #include "io/TextConversion.hpp"
 
-#include "velmora/pathform.hpp"
+#include "velmora/PathForm.hpp"
 
 namespace kit::iotext {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/TextEncoding.hpp"
-#include "velmora/platform.hpp"
+#include "velmora/Platform.hpp"
 
 using namespace velmora::core;
 
