@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the add-on and the stand-in host natively and starts the host with the
-# add-on loaded. Arguments go to velmora-host (see README). Where a desktop is there
+# add-on loaded. Arguments go to velmora-host (see docs/host.md). Where a desktop is there
 # (DISPLAY or WAYLAND_DISPLAY) the host opens its window unless the arguments ask
 # for something else (--terminal, a script, --help); otherwise it runs in the
 # terminal, and without a terminal it runs the demonstration script.

@@ -1,5 +1,5 @@
 // The commands of velmora-host, as one table: the interpreter, "help" and the
-// README's list of commands all come from it (a test holds the README to it).
+// completion all come from it; docs/host.md lists the same rows for the reader.
 #pragma once
 
 #include <cstddef>
