@@ -7,8 +7,8 @@
 #include <string>
 #include <tuple>
 
-#include "language/Language.hpp"
 #include "TestSupport.hpp"
+#include "language/Language.hpp"
 #include "update/MakerServer.hpp"
 
 namespace {
