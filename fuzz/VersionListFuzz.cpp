@@ -12,9 +12,12 @@
 #include <unistd.h>
 
 #include "kit/Host.hpp"
+#include "update/Fields.hpp"
+#include "update/VersionLine.hpp"
 #include "update/VersionList.hpp"
 
 using namespace velmora::core;
+using namespace velmora::update;
 
 namespace {
 
@@ -91,11 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             TS_List<TS_String> fields;
             SplitFields(line, fields);
             Check(fields.GetCount() >= 1);
-            const int kind = ValidateVersionLine(fields);
-            Check(kind == InvalidLine || kind == VersionEntry || kind == DateEntry);
+            const LineKind kind = ValidateVersionLine(fields);
+            Check(kind == LineKind::Invalid || kind == LineKind::Version || kind == LineKind::Date);
             VersionRecord record;
             ParseVersionLine(line, record);
-            if (kind == VersionEntry)
+            if (kind == LineKind::Version)
                 Check(record.name.Compare(0, fields[0]) == 0 && record.sortableDate.GetLength() == 8);
         }
         start = end + 1;
