@@ -16,8 +16,8 @@ TEST_F(HostProgramTest, WithoutFreeDataTheAddOnLogsItsAbnormalEnd)
 #if defined(_WIN32)
     const std::string addon = velmora::test::AddonFile();
 #else
-    // From a folder whose name needs two- and three-byte UTF-8 characters.
-    const std::string folder = work.File("Velmora \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+    // From a folder whose name needs two-, three- and four-byte UTF-8 characters.
+    const std::string folder = work.File("Velmora \xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\x84");
     std::filesystem::create_directories(folder);
     const std::string addon = folder + "/" VELMORA_ADDON_FILE_NAME;
     std::filesystem::copy_file(velmora::test::AddonFile(), addon);

@@ -64,8 +64,8 @@ struct Call {
 // for the final state with a time limit.
 class Recorder {
 public:
-    // answer(state, index of the call) gives the callback's result.
-    using Answer = Int32 (*)(Int32 state, std::size_t call);
+    // answer(state, fraction, index of the call) gives the callback's result.
+    using Answer = Int32 (*)(Int32 state, double fraction, std::size_t call);
     explicit Recorder(Answer answerWith = nullptr) : answer(answerWith) {}
 
     static Int32 Callback(Int32 state, double fraction, void* userData)
@@ -73,7 +73,8 @@ public:
         auto* self = static_cast<Recorder*>(userData);
         std::lock_guard<std::mutex> lock(self->mutex);
         self->calls.push_back({state, fraction});
-        const Int32 result = self->answer != nullptr ? self->answer(state, self->calls.size() - 1) : 0;
+        const Int32 result =
+            self->answer != nullptr ? self->answer(state, fraction, self->calls.size() - 1) : 0;
         self->ended =
             self->ended || state == DownloadDone || state == DownloadFailed || state == DownloadAborted;
         // Notified under the lock: the waiting test may end the recorder's life as soon
@@ -332,18 +333,29 @@ TEST_F(DownloaderTest, OnlyAnAnswerOfExactlyOneAborts)
 {
     struct Row {
         const char* name;
+        const char* mode;
         Recorder::Answer answer;
         Int32 final;
     } rows[] = {
-        {"1 on the start", [](Int32 state, std::size_t) { return state == DownloadStarted ? 1 : 0; },
+        {"1 on the start", "newer",
+         [](Int32 state, double, std::size_t) { return state == DownloadStarted ? 1 : 0; }, DownloadAborted},
+        {"always 2", "newer", [](Int32, double, std::size_t) { return 2; }, DownloadDone},
+        // A body of no announced length is whole only at its end: the report of the
+        // whole comes after the last byte, and 1 there still leaves no list.
+        {"1 on the whole, after the last byte", "chunked",
+         [](Int32 state, double fraction, std::size_t) {
+             return state == DownloadProgress && fraction == 1.0 ? 1 : 0;
+         },
          DownloadAborted},
-        {"always 2", [](Int32, std::size_t) { return 2; }, DownloadDone},
     };
     for (const Row& row : rows) {
-        const std::vector<Call> calls = Download(ServerUrl("newer"), row.answer);
+        const std::vector<Call> calls = Download(ServerUrl(row.mode), row.answer);
         EXPECT_EQ(Final(calls), row.final) << row.name << ": " << Describe(calls);
-        if (row.final == DownloadAborted) {
-            EXPECT_EQ(calls.size(), 2u) << Describe(calls);
+        if (row.final == DownloadAborted && calls.size() >= 2) {
+            // Nothing is reported between the answer of 1 and the end.
+            const std::size_t last = calls.size() - 2;
+            EXPECT_EQ(row.answer(calls[last].state, calls[last].fraction, last), 1) << Describe(calls);
+            EXPECT_FALSE(FileExists(ListFile())) << row.name;
         }
         std::filesystem::remove(ListFile());
     }
@@ -353,7 +365,7 @@ TEST_F(DownloaderTest, CancelDuringASlowTransferAbortsAtTheNextProgressReport)
 {
     // Cancel at the third call: the second progress report of a 4-second trickle.
     const std::vector<Call> calls =
-        Download(ServerUrl("trickle"), [](Int32, std::size_t call) { return call == 2 ? 1 : 0; });
+        Download(ServerUrl("trickle"), [](Int32, double, std::size_t call) { return call == 2 ? 1 : 0; });
     ExpectWellFormed(calls, "trickle");
     ASSERT_EQ(calls.size(), 4u) << Describe(calls);
     EXPECT_EQ(calls[2].state, DownloadProgress);

@@ -425,6 +425,10 @@ TEST(TS_String, FromEncodedBytesUsesMarkFallbackOrGuess)
     EXPECT_EQ(s.FromEncodedBytes(nullptr, 0, true, TextEncoding::Utf8), TextEncoding::Unknown);
     EXPECT_EQ(U(s), u"");
     EXPECT_EQ(s.GetCapacity(), 1u);
+    // No bytes behind a count: nothing is read.
+    s = "before";
+    EXPECT_EQ(s.FromEncodedBytes(nullptr, 4, false, TextEncoding::Utf8), TextEncoding::Utf8);
+    EXPECT_EQ(U(s), u"");
     using E = TextEncoding;
     const struct {
         const char* name;
